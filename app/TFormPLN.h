@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "settings/TCustomSet.h"
+#include "settings/TExitState.h"
+#include "settings/TLayoutInfo.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+class QMenu;
+class TImageControl;
+struct TFormServices;
+namespace Ui {
+class FormPLN;
+}
+
+// The monitor window: two bars with their difference rows, the popup menu,
+// the refresh timers, and the program's single-copy start and its exit.
+class TFormPLN : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFormPLN(TFormServices& services, QWidget* parent = nullptr);
+    ~TFormPLN() override;
+
+    // Another copy was running at start: that copy was asked to come forward
+    // and this one only has to end, without showing itself or saving.
+    bool AnotherRunning() const { return AnotherRunning_; }
+    bool Minimized() const { return Minimized_; }
+    // Shows the window the way the stored state asks: normally, or iconified
+    // from the start without ever showing it normally first.
+    void ShowAtStart();
+
+    const TCustomSet& CustomSet() const { return CustomSet_; }
+    QMenu* PopupMenu() const { return PMenuPelorin; }
+    TImageControl* Image(int index) const;  // ImageMem, ImageMemDiffe, ImageSwap, ImageSwapDiffe
+    const QTimer& IntervalTimer() const { return TimerInterval; }
+    const QTimer& CalcWinStyleTimer() const { return TimerCalcWinStyle; }
+    int32_t CurrentWinStyle() const { return CurWinStyle; }
+    const TLayoutTable& Layouts() const { return LayoutInfo; }
+
+    void ApplySetting();
+    void UpdateInfo();
+    void ShowInfoInTitle();
+    void ApplyUnitLabel();
+    void ApplyInterval();
+
+    void PmUpdateClick();
+    void PmMinimizeClick();
+    void PmExitClick();
+    void ButtonVrietyClick();
+
+    void ApplyWinStyle();
+    bool CalcMOWinStyle();
+    void TimerCalcWinStyleTimer();
+    void KeepInsideDesktop();
+    void ApplyStayOnTop();
+    void ApplyTaskBar();
+    void TimerUnTaskBarTimer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void LoadSetting();
+    void SaveOnExit();
+    void MinimizeWindow();
+    void RestoreWindow();
+    void PublishWindowHandle();
+    uint32_t NativeId();
+    void WindowShown();
+    void BuildMenu();
+    void SetAppTitle(const std::string& title);
+
+    void DrawMeter(TImageControl* image, uint64_t value, uint64_t maximum);
+    void DrawDifferences(TImageControl* image, int64_t left, int64_t right);
+
+    void TimerIntervalTimer();
+    void BuildLayoutInfo();
+    void PanelPelorinMouseDown(Qt::MouseButton button, QPoint cursor);
+    void PanelPelorinMouseMove(QPoint cursor);
+    void PanelPelorinMouseUp(Qt::MouseButton button, QPoint cursor);
+    void SetWindowFlagsInPlace(Qt::WindowFlags flags);
+
+    TFormServices& Services;
+    std::unique_ptr<Ui::FormPLN> ui;
+    QMenu* PMenuPelorin = nullptr;
+    QTimer TimerInterval;
+    QTimer TimerUnTaskBar;
+    QTimer TimerCalcWinStyle;
+
+    bool Minimized_ = false;
+    bool AnotherRunning_ = false;
+    bool Created = false;
+    bool Closing = false;
+    uint32_t PublishedId = 0;
+    bool Dragging = false;
+    QPoint DragOffset;
+    TLayoutTable LayoutInfo{};
+    int32_t CurWinStyle = 0;
+    uint64_t PrevTotalPhys = 0;
+    uint64_t PrevAvailPhys = 0;
+    uint64_t PrevSwapTotal = 0;
+    uint64_t PrevSwapFree = 0;
+    TCustomSet CustomSet_;
+    TExitState ExitState;
+};

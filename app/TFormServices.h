@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <vector>
+
+class InstanceLock;
+class MemorySource;
+class RegStore;
+class WindowSystem;
+
+// The operating-system services the monitor window works with. The program
+// passes the real ones; widget tests pass their own figures and stores.
+struct TFormServices {
+    MemorySource& memory;
+    RegStore& store;
+    WindowSystem& windows;
+    InstanceLock& lock;
+    std::vector<std::string> args;  // without the program name
+    std::string programFolder;      // where export files beside the program are looked for
+};

@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+#include "platform/DesktopEntry.h"
+
+#include "settings/Literals.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Characters that force an Exec argument into quotes. A carriage return is
+// not in the list launchers document, but some split on any white space, and
+// quoting is always allowed.
+constexpr std::string_view kReserved = " \t\n\r\"'\\><~|&;$*?#()`";
+// Characters that need a backslash inside the quotes.
+constexpr std::string_view kEscapedInQuotes = "\"`$\\";
+constexpr std::string_view kBlanks = " \t\r\n";
+
+// The general escapes of a string value. A leading space would be taken for
+// the blank after '=' and dropped, so it is written as \s.
+std::string EscapeString(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case ' ': out += (i == 0) ? "\\s" : " "; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+std::string ExecValue(const std::string& programPath, const std::string& arguments)
+{
+    std::string exec = QuoteExecArgument(programPath);
+    std::size_t pos = arguments.find_first_not_of(kBlanks);
+    while (pos != std::string::npos) {
+        const std::size_t end = arguments.find_first_of(kBlanks, pos);
+        const std::size_t len = (end == std::string::npos) ? std::string::npos : end - pos;
+        exec += ' ';
+        exec += QuoteExecArgument(std::string_view(arguments).substr(pos, len));
+        pos = (end == std::string::npos) ? end : arguments.find_first_not_of(kBlanks, end);
+    }
+    return exec;
+}
+
+bool WriteAll(int fd, const std::string& text)
+{
+    const char* p = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Makes the rename itself durable; a folder that cannot be opened or flushed
+// only loses that guarantee, not the entry.
+void SyncFolder(const fs::path& dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+fs::path HomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return fs::path(home);
+    // A session without HOME still has an entry in the user database.
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buf(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd pw {};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found
+        && found->pw_dir && found->pw_dir[0] == '/')
+        return fs::path(found->pw_dir);
+    return {};
+}
+
+} // namespace
+
+fs::path AutostartFolder()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/')
+        return fs::path(config) / "autostart";
+    const fs::path home = HomeFolder();
+    if (home.empty())
+        return {};
+    return home / ".config" / "autostart";
+}
+
+fs::path SDRLinkPath()
+{
+    const fs::path folder = AutostartFolder();
+    if (folder.empty())
+        return {};
+    return folder / (std::string(lit::Title) + "SDR.desktop");
+}
+
+std::string QuoteExecArgument(std::string_view arg)
+{
+    const bool quote = arg.empty() || arg.find_first_of(kReserved) != std::string_view::npos;
+    std::string out;
+    out.reserve(arg.size() + 2);
+    if (quote)
+        out += '"';
+    for (const char c : arg) {
+        if (quote && kEscapedInQuotes.find(c) != std::string_view::npos)
+            out += '\\';
+        else if (c == '%')
+            out += '%';
+        out += c;
+    }
+    if (quote)
+        out += '"';
+    return EscapeString(out);
+}
+
+bool WriteShortcut(const fs::path& file, const std::string& programPath,
+                   const std::string& arguments, const std::string& name,
+                   const std::string& comment)
+{
+    if (!file.has_filename())
+        return false;
+    const std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeString(name)
+        + "\nComment=" + EscapeString(comment) + "\nExec=" + ExecValue(programPath, arguments)
+        + "\n";
+
+    const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec))
+        return false;
+
+    // A leading dot and a suffix other than ".desktop" keep launchers from
+    // starting a half-written entry.
+    std::string pattern = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(pattern.c_str(), file.c_str()) == 0;
+    if (!ok) {
+        ::unlink(pattern.c_str());
+        return false;
+    }
+    SyncFolder(dir);
+    return true;
+}
+
+void DeleteShortcut(const fs::path& file)
+{
+    if (file.empty())
+        return;
+    std::error_code ec;
+    fs::remove(file, ec);
+}

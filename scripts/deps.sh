@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Installs what building and running Pelorin needs on Debian 12 (as root).
+# With "test": also what the tests, the fuzzers and the benchmarks need.
+set -euo pipefail
+packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libxcb1-dev libsm-dev libice-dev
+          fonts-ipafont-gothic xvfb openbox x11-utils imagemagick)
+if [ "${1:-}" = test ]; then
+    packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev xdotool wmctrl clang
+               libclang-rt-14-dev python3)
+fi
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+fi

@@ -1,0 +1,4 @@
+// SPDX-License-Identifier: MIT
+#include "settings/TRunFlags.h"
+
+TRunFlags RunFlags;

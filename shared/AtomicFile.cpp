@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: MIT
+#include "shared/AtomicFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Keeps errno from the first failure while cleaning up after it.
+class ErrnoKeeper {
+public:
+    ErrnoKeeper() : saved_(errno) {}
+    ~ErrnoKeeper() { errno = saved_; }
+    ErrnoKeeper(const ErrnoKeeper&) = delete;
+    ErrnoKeeper& operator=(const ErrnoKeeper&) = delete;
+
+private:
+    int saved_;
+};
+
+// Where the bytes finally land: the file a link at path points to, so that
+// replacing it does not turn the link into a plain file.
+std::string FinalTarget(const std::string& path)
+{
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = realpath(path.c_str(), nullptr)) {
+            std::string target = resolved;
+            std::free(resolved);
+            return target;
+        }
+    }
+    return path;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Opens a new file beside target with a name nobody else uses; the mode is
+// left to the umask, as for any new file.
+int CreateTemporary(const std::string& target, std::string& tempName)
+{
+    static std::atomic<unsigned> serial{0};
+    const std::string folder = FolderOf(target);
+    const size_t slash = target.rfind('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempName = folder + "/." + base + "." + std::to_string(getpid()) + "." +
+                   std::to_string(serial.fetch_add(1)) + ".tmp";
+        const int fd = open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+// The rename itself is only durable once the folder's entry is on disk; a
+// failure here loses nothing that was there before, so it is not an error.
+void SyncFolder(const std::string& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes)
+{
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    const std::string target = FinalTarget(path);
+    std::string tempName;
+    const int fd = CreateTemporary(target, tempName);
+    if (fd < 0)
+        return false;
+
+    struct stat old {};
+    const bool keepMode = stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if ((keepMode && fchmod(fd, old.st_mode & 07777) != 0) || !WriteAll(fd, bytes) || fsync(fd) != 0) {
+        ErrnoKeeper keep;
+        close(fd);
+        unlink(tempName.c_str());
+        return false;
+    }
+    // close() can report a late write error, so it counts too.
+    if (close(fd) != 0 || rename(tempName.c_str(), target.c_str()) != 0) {
+        ErrnoKeeper keep;
+        unlink(tempName.c_str());
+        return false;
+    }
+    SyncFolder(FolderOf(target));
+    return true;
+}

@@ -1,0 +1,244 @@
+// SPDX-License-Identifier: MIT
+#include "platform/DesktopEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Entries(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A fresh folder per test, removed afterwards.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "pelorin-desktop-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
+    }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// Sets or unsets an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (old_)
+            ::setenv(name_.c_str(), old_->c_str(), 1);
+        else
+            ::unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+struct QuoteCase {
+    const char* name;
+    std::string arg;
+    std::string written;
+};
+
+class QuoteExecArgumentTest : public testing::TestWithParam<QuoteCase> {};
+
+TEST_P(QuoteExecArgumentTest, WrittenForm)
+{
+    EXPECT_EQ(QuoteExecArgument(GetParam().arg), GetParam().written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, QuoteExecArgumentTest,
+    testing::Values(
+        QuoteCase {"PlainPath", "/usr/bin/pelorin", "/usr/bin/pelorin"},
+        QuoteCase {"Option", "/SDR", "/SDR"},
+        QuoteCase {"Empty", "", R"("")"},
+        QuoteCase {"Space", "/opt/my apps/pelorin", R"("/opt/my apps/pelorin")"},
+        QuoteCase {"Tab", "/a\tb", R"("/a\tb")"},
+        QuoteCase {"Newline", "/a\nb", R"("/a\nb")"},
+        QuoteCase {"DoubleQuote", R"(/a"b)", R"("/a\\"b")"},
+        QuoteCase {"SingleQuote", "/it's", R"("/it's")"},
+        QuoteCase {"Backslash", R"(/a\b)", R"("/a\\\\b")"},
+        QuoteCase {"Dollar", "/a$HOME", R"("/a\\$HOME")"},
+        QuoteCase {"Backtick", "/a`b", R"("/a\\`b")"},
+        QuoteCase {"ShellCharacters", "/a;b&c|d", R"("/a;b&c|d")"},
+        QuoteCase {"Tilde", "~/pelorin", R"("~/pelorin")"},
+        QuoteCase {"PercentUnquoted", "/a%b", "/a%%b"},
+        QuoteCase {"PercentQuoted", "/a %u", R"("/a %%u")"},
+        QuoteCase {"Japanese", "/home/利用者/ペロリン", "/home/利用者/ペロリン"},
+        QuoteCase {"JapaneseWithSpace", "/home/利用者/ペロ リン", R"("/home/利用者/ペロ リン")"}),
+    [](const testing::TestParamInfo<QuoteCase>& info) { return std::string(info.param.name); });
+
+class DesktopEntryTest : public testing::Test {
+protected:
+    TempFolder temp_;
+    fs::path Entry() const { return temp_.Path() / "autostart" / "ペロリンSDR.desktop"; }
+};
+
+struct ContentCase {
+    const char* name;
+    std::string arguments;
+    std::string execTail;
+};
+
+class DesktopEntryContentTest : public DesktopEntryTest,
+                                public testing::WithParamInterface<ContentCase> {};
+
+TEST_P(DesktopEntryContentTest, WholeFile)
+{
+    const std::string program = "/home/user/my apps/pelorin";
+    ASSERT_TRUE(WriteShortcut(Entry(), program, GetParam().arguments, "ペロリン",
+                              program + "へのｼｮｰﾄｶｯﾄ"));
+
+    EXPECT_EQ(ReadFile(Entry()),
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=ペロリン\n"
+              "Comment=/home/user/my apps/pelorinへのｼｮｰﾄｶｯﾄ\n"
+              "Exec=\"/home/user/my apps/pelorin\""
+                  + GetParam().execTail + "\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(Entry().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, DesktopEntryContentTest,
+    testing::Values(ContentCase {"Shown", " /SDR ", " /SDR"},
+                    ContentCase {"Minimised", " /SDR /M ", " /SDR /M"},
+                    ContentCase {"ExtraBlanks", "  /SDR \t /M", " /SDR /M"},
+                    ContentCase {"NoArguments", "", ""}),
+    [](const testing::TestParamInfo<ContentCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DesktopEntryTest, NameAndCommentUseStringEscapes)
+{
+    ASSERT_TRUE(WriteShortcut(Entry(), "/p", "", " a\tb", "c\nd\re\\f"));
+    EXPECT_EQ(ReadFile(Entry()), "[Desktop Entry]\nType=Application\nName=\\sa\\tb\n"
+                                 "Comment=c\\nd\\re\\\\f\nExec=/p\n");
+}
+
+TEST_F(DesktopEntryTest, OverwriteReplacesWholeEntryAndLeavesNoTemporaryFile)
+{
+    const std::string longName(4000, 'n');
+    ASSERT_TRUE(WriteShortcut(Entry(), "/old/program/path", " /SDR /M ", longName, longName));
+    ASSERT_TRUE(WriteShortcut(Entry(), "/p", " /SDR ", "ペロリン", "c"));
+
+    EXPECT_EQ(ReadFile(Entry()),
+              "[Desktop Entry]\nType=Application\nName=ペロリン\nComment=c\nExec=/p /SDR\n");
+    EXPECT_EQ(Entries(Entry().parent_path()), std::vector<std::string> {"ペロリンSDR.desktop"});
+}
+
+TEST_F(DesktopEntryTest, CreatesMissingFolders)
+{
+    const fs::path entry = temp_.Path() / "config" / "autostart" / "x.desktop";
+    ASSERT_FALSE(fs::exists(entry.parent_path()));
+
+    EXPECT_TRUE(WriteShortcut(entry, "/p", " /SDR ", "n", "c"));
+    EXPECT_TRUE(fs::is_regular_file(entry));
+}
+
+TEST_F(DesktopEntryTest, FolderBlockedByRegularFileFails)
+{
+    const fs::path blocker = temp_.Path() / "config";
+    std::ofstream(blocker) << "keep";
+
+    EXPECT_FALSE(WriteShortcut(blocker / "autostart" / "x.desktop", "/p", " /SDR ", "n", "c"));
+    EXPECT_EQ(Entries(temp_.Path()), std::vector<std::string> {"config"});
+    EXPECT_EQ(ReadFile(blocker), "keep");
+}
+
+TEST_F(DesktopEntryTest, FailedRenameRemovesTemporaryFile)
+{
+    // A folder where the entry should be makes the final rename fail after
+    // the temporary file was written.
+    fs::create_directories(Entry());
+
+    EXPECT_FALSE(WriteShortcut(Entry(), "/p", " /SDR ", "n", "c"));
+    EXPECT_EQ(Entries(Entry().parent_path()), std::vector<std::string> {"ペロリンSDR.desktop"});
+    EXPECT_TRUE(fs::is_directory(Entry()));
+}
+
+TEST_F(DesktopEntryTest, DeleteRemovesEntryAndIgnoresMissingOrBadPaths)
+{
+    ASSERT_TRUE(WriteShortcut(Entry(), "/p", " /SDR ", "n", "c"));
+    DeleteShortcut(Entry());
+    EXPECT_FALSE(fs::exists(Entry()));
+
+    EXPECT_NO_THROW(DeleteShortcut(Entry()));
+    std::ofstream(temp_.Path() / "file") << "x";
+    EXPECT_NO_THROW(DeleteShortcut(temp_.Path() / "file" / "below.desktop"));
+    EXPECT_NO_THROW(DeleteShortcut(fs::path()));
+    EXPECT_TRUE(fs::exists(temp_.Path() / "file"));
+}
+
+struct EnvCase {
+    const char* name;
+    const char* xdgConfigHome;
+    const char* home;
+    fs::path expected;
+};
+
+class SDRLinkPathTest : public testing::TestWithParam<EnvCase> {};
+
+TEST_P(SDRLinkPathTest, FollowsEnvironment)
+{
+    ScopedEnv xdg("XDG_CONFIG_HOME", GetParam().xdgConfigHome);
+    ScopedEnv home("HOME", GetParam().home);
+
+    EXPECT_EQ(AutostartFolder(), GetParam().expected);
+    EXPECT_EQ(SDRLinkPath(), GetParam().expected / "ペロリンSDR.desktop");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Environment, SDRLinkPathTest,
+    testing::Values(
+        EnvCase {"ConfigHomeSet", "/tmp/cfg", "/home/u", "/tmp/cfg/autostart"},
+        EnvCase {"ConfigHomeUnset", nullptr, "/home/u", "/home/u/.config/autostart"},
+        EnvCase {"ConfigHomeEmpty", "", "/home/u", "/home/u/.config/autostart"},
+        EnvCase {"ConfigHomeRelative", "cfg", "/home/u", "/home/u/.config/autostart"}),
+    [](const testing::TestParamInfo<EnvCase>& info) { return std::string(info.param.name); });
+
+} // namespace

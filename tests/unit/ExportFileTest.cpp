@@ -1,0 +1,366 @@
+// SPDX-License-Identifier: MIT
+#include "settings/ExportFile.h"
+
+#include "RecordingMessageBox.h"
+#include "ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const std::string kDefaultFile = "PLNIE$2\r\n0\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n60\r\n";
+
+std::string CannotSave(const std::string& name)
+{
+    return "ファイルに保存できません。\n" + name;
+}
+std::string CannotAccess(const std::string& name)
+{
+    return "外持ファイルにアクセスできません。\n" + name;
+}
+std::string NotSettings(const std::string& name)
+{
+    return "設定を読み込むことができません。\n" + name +
+           "\n\n外持ファイルでないか、またはサポートされていない外持ファイル形式です。";
+}
+
+// Every field away from its default, all within range.
+TCustomSet Changed()
+{
+    TCustomSet set;
+    set.InsideDesktop = true;
+    set.MOExpDiffe = false;
+    set.RegularUpdate = true;
+    set.SDR = false;
+    set.StayOnTop = true;
+    set.UnTaskBar = true;
+    set.UseNN = false;
+    set.BaseWinStyle = 3;
+    set.Unit = 2;
+    set.UpdateInterval = 5;
+    return set;
+}
+
+template <typename Change>
+TCustomSet With(TCustomSet set, Change change)
+{
+    change(set);
+    return set;
+}
+
+std::string Join(const std::vector<std::string>& lines, const std::string& end)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + end;
+    return text;
+}
+
+// The version 2 lines of Changed(), and version 1 ones without UseNN.
+const std::vector<std::string> kChangedVer2 = {"PLNIE$2", "1", "0", "1", "0", "1", "1", "0", "3", "2", "5"};
+const std::vector<std::string> kChangedVer1 = {"PLNIE$1", "1", "0", "1", "0", "1", "1", "3", "2", "5"};
+
+enum class Shown { Nothing, NotSettings };
+
+struct ImportCase {
+    const char* name;
+    std::string bytes;
+    TCustomSet before;
+    bool result;
+    TCustomSet after;
+    Shown shown;
+};
+
+class ImportSettingTest : public ::testing::TestWithParam<ImportCase> {};
+
+TEST_P(ImportSettingTest, ReadsTheFileIntoTheRecord)
+{
+    const ImportCase& c = GetParam();
+    ScratchDir dir;
+    const std::string file = dir.Write("in.plne", c.bytes);
+    RecordingMessageBox boxes;
+
+    TCustomSet set = c.before;
+    EXPECT_EQ(ImportSetting(file, set), c.result);
+    EXPECT_EQ(set, c.after);
+    if (c.shown == Shown::Nothing) {
+        EXPECT_TRUE(boxes.shown.empty());
+    } else {
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, NotSettings(file));
+        EXPECT_EQ(boxes.shown[0].caption, "ペロリン");
+        EXPECT_EQ(boxes.shown[0].flags, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+const TCustomSet kDefaults;
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ImportSettingTest,
+    ::testing::Values(
+        ImportCase{"DefaultFile", kDefaultFile, Changed(), true, kDefaults, Shown::Nothing},
+        ImportCase{"Ver2", Join(kChangedVer2, "\r\n"), kDefaults, true, Changed(), Shown::Nothing},
+        ImportCase{"Ver1KeepsUseNNTrue", Join(kChangedVer1, "\r\n"), kDefaults, true,
+                   With(Changed(), [](TCustomSet& s) { s.UseNN = true; }), Shown::Nothing},
+        ImportCase{"Ver1KeepsUseNNFalse", Join(kChangedVer1, "\r\n"),
+                   With(kDefaults, [](TCustomSet& s) { s.UseNN = false; }), true, Changed(), Shown::Nothing},
+        ImportCase{"LfOnlyWithExtraLines", Join(kChangedVer2, "\n") + "junk\nPLNIE$1\n", kDefaults, true,
+                   Changed(), Shown::Nothing},
+        ImportCase{"CrOnly", Join(kChangedVer2, "\r"), kDefaults, true, Changed(), Shown::Nothing},
+        ImportCase{"MixedLineEndsNoFinalEnd", "PLNIE$2\n1\r0\r\n1\n0\r1\r\n1\n0\r3\r\n2\n5", kDefaults, true,
+                   Changed(), Shown::Nothing},
+        ImportCase{"LowerCaseSignature", "plnie$2\r\n0\r\n", Changed(), false, Changed(), Shown::NotSettings},
+        ImportCase{"BlankAfterSignature", "PLNIE$2 \r\n0\r\n", Changed(), false, Changed(), Shown::NotSettings},
+        ImportCase{"BlankBeforeSignature", " PLNIE$2\r\n", Changed(), false, Changed(), Shown::NotSettings},
+        ImportCase{"UnknownVersion", "PLNIE$3\r\n", Changed(), false, Changed(), Shown::NotSettings},
+        ImportCase{"OneEmptyLine", "\r\n", Changed(), false, Changed(), Shown::NotSettings},
+        ImportCase{"EmptyFile", "", Changed(), false, Changed(), Shown::Nothing},
+        ImportCase{"NulFirst", std::string("\0PLNIE$2\r\n", 10), Changed(), false, Changed(), Shown::Nothing},
+        ImportCase{"FlagsNotZeroAreTrue", "PLNIE$2\r\n2\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n60\r\n",
+                   Changed(), true,
+                   With(kDefaults,
+                        [](TCustomSet& s) {
+                            s.InsideDesktop = true;
+                            s.SDR = false;
+                            s.UseNN = false;
+                        }),
+                   Shown::Nothing},
+        // The seven flags are taken before line 9 fails; the integers stay.
+        ImportCase{"LettersOnLine9", "PLNIE$2\r\n1\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\nabc\r\n2\r\n5\r\n", kDefaults,
+                   false,
+                   With(Changed(),
+                        [](TCustomSet& s) {
+                            s.BaseWinStyle = 0;
+                            s.Unit = 1;
+                            s.UpdateInterval = 60;
+                        }),
+                   Shown::Nothing},
+        ImportCase{"LastLineMissing", Join({"PLNIE$2", "1", "0", "1", "0", "1", "1", "0", "3", "2"}, "\r\n"),
+                   kDefaults, false, With(Changed(), [](TCustomSet& s) { s.UpdateInterval = 60; }),
+                   Shown::Nothing},
+        ImportCase{"EmptyValueLine", "PLNIE$2\r\n1\r\r\n", kDefaults, false,
+                   With(kDefaults, [](TCustomSet& s) { s.InsideDesktop = true; }), Shown::Nothing},
+        ImportCase{"NulEndsTheText", std::string("PLNIE$2\r\n1\r\n0\r\n1\r\n") + '\0' + "0\r\n1\r\n1\r\n0\r\n3\r\n2\r\n5\r\n",
+                   kDefaults, false,
+                   With(kDefaults,
+                        [](TCustomSet& s) {
+                            s.InsideDesktop = true;
+                            s.MOExpDiffe = false;
+                            s.RegularUpdate = true;
+                        }),
+                   Shown::Nothing},
+        ImportCase{"NulAfterTheLastLine", Join(kChangedVer2, "\r\n") + std::string("\0garbage", 8), kDefaults, true,
+                   Changed(), Shown::Nothing},
+        // Out-of-range Unit and BaseWinStyle fall back to the defaults.
+        ImportCase{"OutOfRangeBroughtIn", Join({"PLNIE$2", "1", "0", "1", "0", "1", "1", "0", "9", "3", "5"}, "\r\n"),
+                   kDefaults, true,
+                   With(Changed(),
+                        [](TCustomSet& s) {
+                            s.BaseWinStyle = 0;
+                            s.Unit = 1;
+                        }),
+                   Shown::Nothing},
+        ImportCase{"NegativeBroughtIn", Join({"PLNIE$1", "0", "1", "0", "1", "0", "0", "-1", "-1", "60"}, "\r\n"),
+                   Changed(), true,
+                   With(kDefaults, [](TCustomSet& s) { s.UseNN = false; }), Shown::Nothing},
+        ImportCase{"EdgesOfRangeKept", Join({"PLNIE$2", "0", "1", "0", "1", "0", "0", "1", "8", "0", "0"}, "\r\n"),
+                   kDefaults, true,
+                   With(kDefaults,
+                        [](TCustomSet& s) {
+                            s.BaseWinStyle = 8;
+                            s.Unit = 0;
+                            s.UpdateInterval = 0;
+                        }),
+                   Shown::Nothing},
+        // The fix-up runs even when the reading stops early.
+        ImportCase{"BroughtInAfterFailure", Join({"PLNIE$2", "0", "1", "0", "1", "0", "0", "1", "12", "x"}, "\r\n"),
+                   kDefaults, false, kDefaults, Shown::Nothing}),
+    [](const ::testing::TestParamInfo<ImportCase>& info) { return std::string(info.param.name); });
+
+struct IntegerCase {
+    std::string line;
+    std::optional<int32_t> value;
+};
+
+TEST(ExportFileIntegerTest, ValueLinesAreWholeDecimal32BitIntegers)
+{
+    const std::vector<IntegerCase> cases = {
+        {"60", 60},
+        {"0", 0},
+        {"-0", 0},
+        {"007", 7},
+        {"-15", -15},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"+1", std::nullopt},
+        {" 1", std::nullopt},
+        {"1 ", std::nullopt},
+        {"\t1", std::nullopt},
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {"1.0", std::nullopt},
+        {"0x10", std::nullopt},
+        {"$10", std::nullopt},
+        {"1e3", std::nullopt},
+        {"１", std::nullopt}, // a full-width digit
+    };
+    for (const IntegerCase& c : cases) {
+        std::vector<std::string> lines = {"PLNIE$2", "0", "1", "0", "1", "0", "0", "1", "0", "1", c.line};
+        TCustomSet set;
+        set.UpdateInterval = 12345;
+        const SettingTextResult result = ReadSettingText(Join(lines, "\r\n"), set);
+        if (c.value) {
+            EXPECT_EQ(result, SettingTextResult::Read) << '"' << c.line << '"';
+            EXPECT_EQ(set.UpdateInterval, *c.value) << '"' << c.line << '"';
+        } else {
+            EXPECT_EQ(result, SettingTextResult::BadValue) << '"' << c.line << '"';
+            EXPECT_EQ(set.UpdateInterval, 12345) << '"' << c.line << '"';
+        }
+    }
+}
+
+TEST(ExportFileIntegerTest, FlagLinesUseTheSameConversion)
+{
+    TCustomSet set;
+    EXPECT_FALSE(ReadSettingVer2({"PLNIE$2", "0", "+1"}, set));
+    EXPECT_FALSE(set.InsideDesktop);
+    EXPECT_TRUE(set.MOExpDiffe);
+}
+
+TEST(ImportSettingAccessTest, UnreadableFilesShowTheAccessMessage)
+{
+    ScratchDir dir;
+    dir.MakeFolder("folder.plne");
+    ASSERT_EQ(mkfifo((dir / "fifo.plne").c_str(), 0600), 0);
+    for (const char* name : {"missing.plne", "folder.plne", "fifo.plne", "missing/x.plne"}) {
+        RecordingMessageBox boxes;
+        const std::string file = dir / name;
+        TCustomSet set = Changed();
+        EXPECT_FALSE(ImportSetting(file, set)) << name;
+        EXPECT_EQ(set, Changed()) << name;
+        ASSERT_EQ(boxes.shown.size(), 1u) << name;
+        EXPECT_EQ(boxes.shown[0].text, CannotAccess(file));
+        EXPECT_EQ(boxes.shown[0].flags, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+TEST(ImportSettingAccessTest, ALongFileIsReadOnlyAsFarAsItMatters)
+{
+    ScratchDir dir;
+    const std::string file = dir.Write("long.plne", Join(kChangedVer2, "\r\n") + std::string(1 << 20, 'x'));
+    TCustomSet set;
+    EXPECT_TRUE(ImportSetting(file, set));
+    EXPECT_EQ(set, Changed());
+}
+
+TEST(ExportSettingTest, DefaultRecordWritesTheFortyBytes)
+{
+    ScratchDir dir;
+    RecordingMessageBox boxes;
+    ASSERT_EQ(kDefaultFile.size(), 40u);
+    EXPECT_EQ(SettingText(TCustomSet()), kDefaultFile);
+
+    EXPECT_TRUE(ExportSetting(dir / "out.plne", TCustomSet()));
+    EXPECT_EQ(dir.Read("out.plne"), kDefaultFile);
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"out.plne"}));
+    EXPECT_TRUE(boxes.shown.empty());
+
+    TCustomSet set = Changed();
+    EXPECT_TRUE(ImportSetting(dir / "out.plne", set));
+    EXPECT_EQ(set, TCustomSet());
+}
+
+TEST(ExportSettingTest, WritesEveryFieldAndReadsItBack)
+{
+    ScratchDir dir;
+    TCustomSet out = Changed();
+    out.UpdateInterval = INT32_MIN;
+    ASSERT_TRUE(ExportSetting(dir / "out.plne", out));
+    EXPECT_EQ(dir.Read("out.plne"), "PLNIE$2\r\n1\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n3\r\n2\r\n-2147483648\r\n");
+    TCustomSet in;
+    EXPECT_TRUE(ImportSetting(dir / "out.plne", in));
+    EXPECT_EQ(in, out);
+}
+
+TEST(ExportSettingTest, AFlagReadAsTwoIsWrittenAsOne)
+{
+    ScratchDir dir;
+    const std::string file = dir.Write("two.plne", "PLNIE$2\r\n2\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n60\r\n");
+    TCustomSet set;
+    ASSERT_TRUE(ImportSetting(file, set));
+    EXPECT_TRUE(set.InsideDesktop);
+    ASSERT_TRUE(ExportSetting(file, set));
+    EXPECT_EQ(dir.Read("two.plne"), "PLNIE$2\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n60\r\n");
+}
+
+TEST(ExportSettingTest, ReplacesAnExistingFileWholeAndKeepsItsPermissions)
+{
+    ScratchDir dir;
+    const std::string file = dir.Write("old.plne", std::string(500, 'z') + "\r\nmore\r\n");
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+
+    EXPECT_TRUE(ExportSetting(file, TCustomSet()));
+    EXPECT_EQ(dir.Read("old.plne"), kDefaultFile);
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"old.plne"}));
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(ExportSettingTest, WritesThroughALinkAndKeepsTheLink)
+{
+    ScratchDir dir;
+    dir.Write("real/target.plne", "old");
+    dir.Link("link.plne", "real/target.plne");
+
+    EXPECT_TRUE(ExportSetting(dir / "link.plne", TCustomSet()));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.plne"));
+    EXPECT_EQ(dir.Read("real/target.plne"), kDefaultFile);
+    EXPECT_EQ(dir.Names("real"), (std::set<std::string>{"target.plne"}));
+}
+
+TEST(ExportSettingTest, FailureShowsItsMessageAndLeavesNothingBehind)
+{
+    ScratchDir dir;
+    dir.MakeFolder("taken.plne");
+    dir.Write("taken.plne/inside", "keep");
+    for (const char* name : {"missing/out.plne", "taken.plne", "", "taken.plne/inside/x.plne"}) {
+        RecordingMessageBox boxes;
+        const std::string file = *name ? dir / name : std::string();
+        EXPECT_FALSE(ExportSetting(file, TCustomSet())) << name;
+        ASSERT_EQ(boxes.shown.size(), 1u) << name;
+        EXPECT_EQ(boxes.shown[0].text, CannotSave(file));
+        EXPECT_EQ(boxes.shown[0].caption, "ペロリン");
+        EXPECT_EQ(boxes.shown[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        EXPECT_EQ(dir.Names(), (std::set<std::string>{"taken.plne"})) << name;
+        EXPECT_EQ(dir.Names("taken.plne"), (std::set<std::string>{"inside"})) << name;
+        EXPECT_EQ(dir.Read("taken.plne/inside"), "keep");
+    }
+}
+
+TEST(ExportSettingTest, AReadOnlyFolderKeepsTheOldFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    ScratchDir dir;
+    const std::string file = dir.Write("ro/old.plne", "old");
+    ASSERT_EQ(chmod((dir / "ro").c_str(), 0500), 0);
+    RecordingMessageBox boxes;
+    EXPECT_FALSE(ExportSetting(file, TCustomSet()));
+    chmod((dir / "ro").c_str(), 0700);
+    EXPECT_EQ(dir.Read("ro/old.plne"), "old");
+    EXPECT_EQ(dir.Names("ro"), (std::set<std::string>{"old.plne"}));
+    EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,249 @@
+// SPDX-License-Identifier: MIT
+#include "platform/RegStore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kPref = "\\Software\\KORVAL\\Pelorin\\Pref";
+
+std::string ReadText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const fs::path& file, std::string_view text)
+{
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+std::set<std::string> FolderEntries(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+class RegStoreTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/regstore-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        file_ = root_ / "KORVAL" / "Pelorin.reg";
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+
+    fs::path root_;
+    fs::path file_;
+};
+
+TEST_F(RegStoreTest, MissingFileLoadsEmptyAndCreatesNothing)
+{
+    const RegTree tree = RegStore(file_).Load();
+    EXPECT_FALSE(tree.KeyExists("\\Software"));
+    EXPECT_EQ(tree.ReadInteger(kPref, "Unit"), std::nullopt);
+    EXPECT_FALSE(fs::exists(file_.parent_path()));
+}
+
+TEST_F(RegStoreTest, UpdateWritesAFileThatLoadsBack)
+{
+    RegStore store(file_);
+    ASSERT_TRUE(store.Update([](RegTree& tree) {
+        tree.SetDword(kPref, "Unit", 0xffffffffu);
+        tree.SetString(kPref, "EHFolder", "/home/ユーザー/\"x\"\\");
+    }));
+    ASSERT_TRUE(store.Update([](RegTree& tree) { tree.SetDword(kPref, "UpdateInterval", 60); }));
+
+    const RegTree tree = RegStore(file_).Load();
+    EXPECT_EQ(tree.ReadInteger(kPref, "Unit"), -1);
+    EXPECT_EQ(tree.ReadString(kPref, "EHFolder"), "/home/ユーザー/\"x\"\\");
+    EXPECT_EQ(tree.ReadInteger(kPref, "UpdateInterval"), 60);
+    EXPECT_EQ(ReadText(file_).rfind("REGEDIT4\r\n\r\n", 0), 0u);
+    // No temporary file is left behind beside the file and its lock.
+    EXPECT_EQ(FolderEntries(file_.parent_path()), (std::set<std::string>{"Pelorin.reg", "Pelorin.reg.lock"}));
+    EXPECT_EQ(fs::status(file_.parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+TEST_F(RegStoreTest, DamagedFileIsReplacedByASoundOne)
+{
+    fs::create_directories(file_.parent_path());
+    std::string damaged = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\n"
+                          "\"Unit\"=dword:00000002\n\"Broken\"=hex:0,\xff";
+    damaged += '\0';
+    damaged += "zz\n\"Cut\"=\"abc";
+    WriteText(file_, damaged);
+    RegStore store(file_);
+    EXPECT_EQ(store.Load().ReadInteger(kPref, "Unit"), 2);
+    ASSERT_TRUE(store.Update([](RegTree& tree) { tree.SetDword(kPref, "SDR", 1); }));
+    const std::string text = ReadText(file_);
+    EXPECT_EQ(RegTree::Parse(text).Serialize(), text);
+    const RegTree tree = store.Load();
+    EXPECT_EQ(tree.ReadInteger(kPref, "Unit"), 2);
+    EXPECT_EQ(tree.ReadInteger(kPref, "SDR"), 1);
+    EXPECT_EQ(tree.Find(kPref, "Cut"), nullptr);
+}
+
+TEST_F(RegStoreTest, FailedUpdateLeavesTheOldFileAndReturnsFalse)
+{
+    // The tests may run as root, so the failures come from the shape of the
+    // file system instead of from permissions.
+    const std::string sound = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"Old\"=dword:00000001\r\n\r\n";
+    const struct {
+        const char* label;
+        std::function<fs::path(const fs::path& folder)> arrange;  // gives the path to update
+        std::function<void(RegTree&)> change;
+    } cases[] = {
+        {"the file is a folder",
+         [](const fs::path& folder) {
+             fs::create_directories(folder / "Pelorin.reg");
+             return folder / "Pelorin.reg";
+         },
+         nullptr},
+        {"the folder is a file",
+         [&](const fs::path& folder) {
+             WriteText(folder / "KORVAL", sound);
+             return folder / "KORVAL" / "Pelorin.reg";
+         },
+         nullptr},
+        {"the lock file is a folder",
+         [&](const fs::path& folder) {
+             WriteText(folder / "Pelorin.reg", sound);
+             fs::create_directories(folder / "Pelorin.reg.lock");
+             return folder / "Pelorin.reg";
+         },
+         nullptr},
+        {"the change throws",
+         [&](const fs::path& folder) {
+             WriteText(folder / "Pelorin.reg", sound);
+             return folder / "Pelorin.reg";
+         },
+         [](RegTree& tree) {
+             tree.SetDword(kPref, "Unit", 1);
+             throw std::runtime_error("out of memory, say");
+         }},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const fs::path folder = root_ / std::to_string(++round);
+        fs::create_directories(folder);
+        const fs::path file = c.arrange(folder);
+        const std::set<std::string> before = FolderEntries(folder);
+        const std::string oldText = fs::is_regular_file(file) ? ReadText(file) : std::string();
+
+        RegStore store(file);
+        const auto change = c.change ? c.change : [](RegTree& tree) { tree.SetDword(kPref, "Unit", 1); };
+        EXPECT_FALSE(store.Update(change));
+        if (fs::is_regular_file(file)) {
+            EXPECT_EQ(ReadText(file), oldText);
+        }
+        std::set<std::string> after = FolderEntries(folder);
+        after.erase("Pelorin.reg.lock");
+        std::set<std::string> expected = before;
+        expected.erase("Pelorin.reg.lock");
+        EXPECT_EQ(after, expected);
+        EXPECT_EQ(store.Load().ReadInteger(kPref, "Unit"), std::nullopt);
+    }
+}
+
+TEST_F(RegStoreTest, TwoWritersLoseNothing)
+{
+    constexpr int kUpdates = 200;
+    auto writer = [this](const std::string& prefix) {
+        RegStore store(file_);  // one store each, as two running copies have
+        for (int i = 0; i < kUpdates; ++i) {
+            const std::string name = prefix + std::to_string(i);
+            EXPECT_TRUE(store.Update([&](RegTree& tree) { tree.SetDword(kPref, name, static_cast<uint32_t>(i)); }));
+        }
+    };
+    std::thread first(writer, "A");
+    std::thread second(writer, "B");
+    first.join();
+    second.join();
+
+    const std::string text = ReadText(file_);
+    const RegTree tree = RegTree::Parse(text);
+    EXPECT_EQ(tree.Serialize(), text);
+    for (const char* prefix : {"A", "B"})
+        for (int i = 0; i < kUpdates; ++i)
+            EXPECT_EQ(tree.ReadInteger(kPref, prefix + std::to_string(i)), i) << prefix << i;
+    EXPECT_EQ(FolderEntries(file_.parent_path()), (std::set<std::string>{"Pelorin.reg", "Pelorin.reg.lock"}));
+}
+
+// Sets or removes an environment variable for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(RegStoreDefaultPathTest, FollowsTheConfigFolder)
+{
+    const struct {
+        const char* xdg;
+        const char* home;
+        fs::path expected;
+    } cases[] = {
+        {"/cfg", "/home/u", "/cfg/KORVAL/Pelorin.reg"},
+        {"/cfg/", "/home/u", "/cfg/KORVAL/Pelorin.reg"},
+        {nullptr, "/home/u", "/home/u/.config/KORVAL/Pelorin.reg"},
+        {"", "/home/u", "/home/u/.config/KORVAL/Pelorin.reg"},
+        {"relative/cfg", "/home/u", "/home/u/.config/KORVAL/Pelorin.reg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.xdg ? c.xdg : "(unset)");
+        const ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
+        const ScopedEnv home("HOME", c.home);
+        EXPECT_EQ(RegStore::DefaultPath().lexically_normal(), c.expected);
+    }
+}
+
+TEST(RegStoreDefaultPathTest, WithoutHomeUsesThePasswordEntry)
+{
+    const ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+    const ScopedEnv home("HOME", nullptr);
+    const fs::path path = RegStore::DefaultPath();
+    EXPECT_TRUE(path.is_absolute()) << path;
+    EXPECT_EQ(path.filename(), "Pelorin.reg");
+    EXPECT_EQ(path.parent_path().parent_path().filename(), ".config");
+}
+
+}  // namespace
