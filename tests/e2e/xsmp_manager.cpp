@@ -224,10 +224,12 @@ void Process(Client& client)
         Drop(client);
 }
 
-// Waits up to timeoutMs for traffic and handles it. With watchInput, returns
-// true as soon as stdin is readable (without reading it).
-bool Pump(int timeoutMs, bool watchInput)
+// Waits up to timeoutMs for traffic and handles one message a connection.
+// Returns whether any connection had traffic; inputReady (when given) says
+// whether stdin is readable, which is left for the caller to read.
+bool Pump(int timeoutMs, bool* inputReady = nullptr)
 {
+    const bool watchInput = inputReady != nullptr;
     std::vector<pollfd> fds;
     if (watchInput)
         fds.push_back({STDIN_FILENO, POLLIN, 0});
@@ -240,17 +242,34 @@ bool Pump(int timeoutMs, bool watchInput)
         fds.push_back({IceConnectionNumber(client->ice), POLLIN, 0});
         watched.push_back(client.get());
     }
+    if (watchInput)
+        *inputReady = false;
     if (poll(fds.data(), fds.size(), timeoutMs) <= 0)
         return false;
+    bool traffic = false;
     for (std::size_t i = 0; i < g_listeners.size(); ++i)
-        if (fds[firstListener + i].revents & POLLIN)
+        if (fds[firstListener + i].revents & POLLIN) {
             Accept(g_listeners[i]);
+            traffic = true;
+        }
     for (std::size_t i = 0; i < watched.size(); ++i)
-        if (fds[firstClient + i].revents & (POLLIN | POLLHUP | POLLERR))
+        if (fds[firstClient + i].revents & (POLLIN | POLLHUP | POLLERR)) {
             Process(*watched[i]);
+            traffic = true;
+        }
     g_clients.erase(std::remove_if(g_clients.begin(), g_clients.end(), [](const auto& c) { return c->gone; }),
                     g_clients.end());
-    return watchInput && (fds[0].revents & (POLLIN | POLLHUP));
+    if (watchInput)
+        *inputReady = (fds[0].revents & (POLLIN | POLLHUP)) != 0;
+    return traffic;
+}
+
+// Handles everything the clients have already sent, so that a command sees
+// the state they reached before it was typed.
+void Settle()
+{
+    while (Pump(0)) {
+    }
 }
 
 bool PumpUntil(Clock::time_point deadline, const std::function<bool()>& done)
@@ -259,7 +278,7 @@ bool PumpUntil(Clock::time_point deadline, const std::function<bool()>& done)
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             return false;
-        Pump(static_cast<int>(std::min<long long>(left, 100)), false);
+        Pump(static_cast<int>(std::min<long long>(left, 100)));
     }
     return true;
 }
@@ -388,8 +407,11 @@ int main()
     std::string pending;
     bool running = true;
     while (running) {
-        if (!Pump(-1, true))
+        bool inputReady = false;
+        Pump(-1, &inputReady);
+        if (!inputReady)
             continue;
+        Settle();
         char buffer[256];
         const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
         if (n <= 0)
