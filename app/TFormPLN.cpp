@@ -130,6 +130,7 @@ void TFormPLN::FormCreate()
 
     ApplySetting();
     Created = true;
+    KeepSnapshot();
 }
 
 uint32_t TFormPLN::NativeId()
@@ -192,12 +193,48 @@ void TFormPLN::FormClose()
     SaveOnExit();
 }
 
+TExitSnapshot TFormPLN::CurrentSnapshot() const
+{
+    TExitSnapshot snapshot;
+    snapshot.Left = x();
+    snapshot.Top = y();
+    snapshot.Minimized = Minimized_;
+    snapshot.ClearRegistry = RunFlags.ClearRegistry;
+    snapshot.ExitState = ExitState;
+    snapshot.CustomSet = CustomSet_;
+    return snapshot;
+}
+
+void TFormPLN::KeepSnapshot()
+{
+    if (Created)
+        Snapshot->Set(CurrentSnapshot());
+}
+
 void TFormPLN::SaveOnExit()
 {
-    if (RunFlags.ClearRegistry)
-        DeleteRegKey(Services.store);
-    else
-        SaveSetting(Services.store, x(), y(), Minimized_, ExitState, CustomSet_);
+    ::SaveOnExit(Services.store, CurrentSnapshot());
+}
+
+void TFormPLN::WMQueryEndSession()
+{
+    if (AnotherRunning_)
+        return;
+    WriteRestoreShortcut(CurrentSnapshot());
+}
+
+void TFormPLN::WMEndSession(bool ending)
+{
+    if (AnotherRunning_)
+        return;
+    SaveOnExit();
+    if (ending) {
+        // The program ends with the session; closing must not save again.
+        Closing = true;
+    } else {
+        // A shutdown that was called off leaves nothing in the autostart folder.
+        DeleteShortcut(SDRLinkPath());
+    }
 }
 
 void TFormPLN::ApplySetting()
@@ -210,6 +247,7 @@ void TFormPLN::ApplySetting()
     ApplyUnitLabel();
     ApplyInterval();
     UpdateInfo();
+    KeepSnapshot();
 }
 
 void TFormPLN::ApplyUnitLabel()
@@ -327,6 +365,7 @@ void TFormPLN::MinimizeWindow()
     Minimized_ = true;
     ShowInfoInTitle();
     ApplyTaskBar();
+    KeepSnapshot();
 }
 
 void TFormPLN::RestoreWindow()
@@ -336,6 +375,7 @@ void TFormPLN::RestoreWindow()
     Minimized_ = false;
     UpdateInfo();
     ApplyTaskBar();
+    KeepSnapshot();
 }
 
 void TFormPLN::BuildLayoutInfo()
@@ -502,6 +542,7 @@ void TFormPLN::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
     KeepInsideDesktop();
+    KeepSnapshot();
 }
 
 void TFormPLN::showEvent(QShowEvent* event)

@@ -3,6 +3,8 @@
 
 #include "settings/TCustomSet.h"
 #include "settings/TExitState.h"
+#include "platform/SessionEndHandler.h"
+#include "settings/TExitSnapshot.h"
 #include "settings/TLayoutInfo.h"
 
 #include <QTimer>
@@ -19,7 +21,7 @@ class FormPLN;
 
 // The monitor window: two bars with their difference rows, the popup menu,
 // the refresh timers, and the program's single-copy start and its exit.
-class TFormPLN : public QWidget {
+class TFormPLN : public QWidget, public SessionEndHandler {
     Q_OBJECT
 
 public:
@@ -41,6 +43,16 @@ public:
     const QTimer& CalcWinStyleTimer() const { return TimerCalcWinStyle; }
     int32_t CurrentWinStyle() const { return CurWinStyle; }
     const TLayoutTable& Layouts() const { return LayoutInfo; }
+
+    // What ending now would write, kept current for a last-chance save from
+    // outside the event loop.
+    std::shared_ptr<TExitSnapshotHolder> SnapshotHolder() const { return Snapshot; }
+
+    // The end of the user's session: asked, then ended or cancelled.
+    void QueryEndSession() override { WMQueryEndSession(); }
+    void EndSession(bool ending) override { WMEndSession(ending); }
+    void WMQueryEndSession();
+    void WMEndSession(bool ending);
 
     void ApplySetting();
     void UpdateInfo();
@@ -75,6 +87,8 @@ private:
     void FormClose();
     void LoadSetting();
     void SaveOnExit();
+    TExitSnapshot CurrentSnapshot() const;
+    void KeepSnapshot();
     void MinimizeWindow();
     void RestoreWindow();
     void PublishWindowHandle();
@@ -115,4 +129,5 @@ private:
     uint64_t PrevSwapFree = 0;
     TCustomSet CustomSet_;
     TExitState ExitState;
+    std::shared_ptr<TExitSnapshotHolder> Snapshot = std::make_shared<TExitSnapshotHolder>();
 };

@@ -4,8 +4,11 @@
 #include "platform/InstanceLock.h"
 #include "platform/ProcMemorySource.h"
 #include "platform/RegStore.h"
+#include "platform/qt/LastChanceSave.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/TerminationWatcher.h"
 #include "platform/x11/X11WindowSystem.h"
+#include "platform/x11/XsmpClient.h"
 #include "shared/ProgramPath.h"
 
 #include <QApplication>
@@ -21,7 +24,11 @@ int main(int argc, char* argv[])
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "xcb", 1);
 
+    // The program speaks to the session manager itself: Qt's own client
+    // does not report a shutdown that was called off.
+    const std::string sessionManager = TakeSessionManagerAddress();
     QApplication app(argc, argv);
+    RestoreSessionManagerAddress(sessionManager);
     // The form's Japanese Gothic face is not found on Linux desktops; the IPA
     // Gothic face has the same metrics for the 12-pixel text of the monitor.
     QFont::insertSubstitutions(QStringLiteral("ＦＡ ゴシック"),
@@ -45,8 +52,22 @@ int main(int argc, char* argv[])
         form = &window;
         if (window.AnotherRunning())
             return 0;
+
+        // The end of the session arrives from the session manager, as a
+        // signal, or as the display going away (Qt then exits the process
+        // from within; only plain data may be used on that path).
+        const auto quit = [] { QCoreApplication::quit(); };
+        XsmpClient session(window, sessionManager, quit);
+        TerminationWatcher termination(window, quit);
+        SetLastChanceSave([snapshot = window.SnapshotHolder(), &store] {
+            const TExitSnapshot last = snapshot->Get();
+            WriteRestoreShortcut(last);
+            SaveOnExit(store, last);
+        });
+
         window.ShowAtStart();
         const int result = app.exec();
+        DisarmLastChanceSave();
         SetMessageBoxHandler(nullptr);
         return result;
     } catch (const std::exception& error) {

@@ -3,7 +3,7 @@
 # A start whose stored settings cannot be read takes them from the export
 # file beside the program; a file that is not an export file is reported
 # with the program's title as caption, and the defaults are used.
-BIN=$1
+BIN=$(readlink -f "$1")
 source "${PELORIN_E2E_LIB:-$(dirname "$0")/lib.sh}"
 e2e_start
 STORE=$(STORE_FILE)

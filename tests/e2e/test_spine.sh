@@ -3,7 +3,7 @@
 # The monitor on a real X server: its window and title, what closing saves,
 # a second start bringing the first window forward, and a killed copy
 # leaving no lock behind.
-BIN=$1
+BIN=$(readlink -f "$1")
 source "${PELORIN_E2E_LIB:-$(dirname "$0")/lib.sh}"
 e2e_start
 STORE=$(STORE_FILE)

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The end of a session: SIGTERM leaves an autostart entry (with /M when
+# minimised, none when shutdown restore is off) and saves; the entry starts
+# the program again and is removed by it. A session manager's shutdown and a
+# shutdown called off.
+BIN=$(readlink -f "$1")
+source "${PELORIN_E2E_LIB:-$(dirname "$0")/lib.sh}"
+e2e_start
+STORE=$(STORE_FILE)
+ENTRY="$XDG_CONFIG_HOME/autostart/ペロリンSDR.desktop"
+
+# Runs the Exec line of the entry (the test's paths need no unquoting beyond
+# the outer double quotes).
+start_from_entry() {
+    local exec
+    exec=$(sed -n 's/^Exec=//p' "$ENTRY")
+    eval "set -- $exec"
+    start_pelorin "$@"
+}
+
+# Shown, SIGTERM: entry without /M, settings saved.
+rm -f "$STORE"
+start_pelorin "$BIN"
+wait_window 30
+kill -TERM "$PELORIN_PID"
+check "SIGTERM ends the program" wait_exit "$PELORIN_PID" 30
+check "entry written" test -f "$ENTRY"
+check "entry starts this program" grep -q "^Exec=\"\\?$BIN\"\\? /SDR\$" "$ENTRY"
+check "entry is an application" grep -q '^Type=Application$' "$ENTRY"
+check "entry named after the program" grep -q '^Name=ペロリン$' "$ENTRY"
+check "settings saved" grep -q '^"SDR"=dword:00000001' "$STORE"
+
+# The entry starts the program again, which removes it.
+start_from_entry
+check "entry starts the program" wait_window 30
+check "entry removed by the start" wait_for 10 sh -c "! test -e '$ENTRY'"
+
+# Minimised, SIGHUP: the entry carries /M and brings it back minimised.
+xdotool windowminimize "$(pelorin_window)"
+wait_for 10 sh -c "xprop -id $(pelorin_any_window) _NET_WM_STATE | grep -q HIDDEN"
+kill -HUP "$PELORIN_PID"
+check "SIGHUP ends the program" wait_exit "$PELORIN_PID" 30
+check "entry with /M" grep -q '/SDR /M$' "$ENTRY"
+start_from_entry
+check "comes back minimised" wait_for 30 sh -c 'w=$(xdotool search --all --pid '"$PELORIN_PID"' --class pelorin | head -n1); [ -n "$w" ] && xprop -id $w _NET_WM_STATE | grep -q HIDDEN'
+check "entry removed again" wait_for 10 sh -c "! test -e '$ENTRY'"
+kill -TERM "$PELORIN_PID"; wait_exit "$PELORIN_PID" 30
+rm -f "$ENTRY"
+
+# Shutdown restore off: nothing is left behind.
+sed -i 's/^"SDR"=dword:00000001/"SDR"=dword:00000000/' "$STORE"
+start_pelorin "$BIN"
+wait_for 30 sh -c 'w=$(xdotool search --all --pid '"$PELORIN_PID"' --class pelorin | head -n1); [ -n "$w" ]'
+kill -TERM "$PELORIN_PID"
+check "ends with restore off" wait_exit "$PELORIN_PID" 30
+check "no entry with restore off" test ! -e "$ENTRY"
+sed -i 's/^"SDR"=dword:00000000/"SDR"=dword:00000001/; s/^"Minimized"=dword:00000001/"Minimized"=dword:00000000/' "$STORE"
+
+# A session manager of our own: a shutdown, then a shutdown called off.
+if [ -n "${PELORIN_XSMP_MANAGER:-}" ]; then
+    mkfifo "$E2E_TMP/sm.in"
+    "$PELORIN_XSMP_MANAGER" <"$E2E_TMP/sm.in" >"$E2E_TMP/sm.out" 2>"$E2E_TMP/sm.err" &
+    E2E_PIDS+=($!)
+    exec 6>"$E2E_TMP/sm.in"
+    wait_for 10 test -s "$E2E_TMP/sm.out" || { echo "session manager did not start"; cat "$E2E_TMP/sm.err"; exit 1; }
+    SESSION_MANAGER=$(head -n1 "$E2E_TMP/sm.out")
+    sm() { echo "$1" >&6; wait_for 20 grep -q "^done $1" "$E2E_TMP/sm.out"; }
+
+    SESSION_MANAGER=$SESSION_MANAGER start_pelorin "$BIN"
+    wait_window 30
+    wait_for 10 grep -q 'client' "$E2E_TMP/sm.out" || true
+    check "cancelled shutdown answered" sm cancel
+    check "program keeps running after a cancelled shutdown" kill -0 "$PELORIN_PID"
+    check "no entry after a cancelled shutdown" wait_for 10 test ! -e "$ENTRY"
+    check "shutdown answered" sm shutdown
+    check "program ends with the session" wait_exit "$PELORIN_PID" 30
+    check "entry after the shutdown" test -f "$ENTRY"
+    echo quit >&6
+    exec 6>&-
+fi
+
+e2e_finish
