@@ -80,4 +80,16 @@ if [ -n "${PELORIN_XSMP_MANAGER:-}" ]; then
     exec 6>&-
 fi
 
+# The display going away (as at logout without a session manager): the entry
+# and the settings are still written on the way out. This ends the X server,
+# so it comes last.
+rm -f "$ENTRY" "$STORE"
+start_pelorin "$BIN"
+wait_window 30
+wait_for 10 test -s "$STORE"
+kill -TERM "${E2E_PIDS[0]}"
+check "ends when the display goes away" wait_exit "$PELORIN_PID" 30
+check "entry written when the display went away" test -f "$ENTRY"
+check "settings saved when the display went away" grep -q '^"UpdateInterval"=dword:0000003c' "$STORE"
+
 e2e_finish

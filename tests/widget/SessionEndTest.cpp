@@ -8,6 +8,7 @@
 #include "platform/x11/XsmpClient.h"
 #include "shared/ProgramPath.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -112,15 +113,28 @@ private:
     QProcess process_;
 };
 
+// The test manager: PELORIN_XSMP_MANAGER when set, else the one built with
+// these tests.
+QString ManagerProgram()
+{
+    const QString fromEnvironment = qEnvironmentVariable("PELORIN_XSMP_MANAGER");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+#ifdef PELORIN_XSMP_MANAGER_PATH
+    return QStringLiteral(PELORIN_XSMP_MANAGER_PATH);
+#else
+    return {};
+#endif
+}
+
 class SessionManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* program = std::getenv("PELORIN_XSMP_MANAGER");
-        if (!program || !*program)
-            GTEST_SKIP() << "PELORIN_XSMP_MANAGER is not set: run through ctest, or set it to the built "
-                            "xsmp_manager";
-        manager_ = std::make_unique<TestManager>(QString::fromLocal8Bit(program));
+        const QString program = ManagerProgram();
+        if (!QFileInfo(program).isExecutable())
+            GTEST_SKIP() << "no xsmp_manager: build it, or set PELORIN_XSMP_MANAGER to its path";
+        manager_ = std::make_unique<TestManager>(program);
         address_ = manager_->Address();
         ASSERT_FALSE(address_.empty()) << "xsmp_manager did not start";
     }
