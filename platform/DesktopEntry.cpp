@@ -159,7 +159,10 @@ bool WriteShortcut(const fs::path& file, const std::string& programPath,
 
     // A leading dot and a suffix other than ".desktop" keep launchers from
     // starting a half-written entry.
-    std::string pattern = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string hidden = ".";
+    hidden += file.filename().string();
+    hidden += ".XXXXXX";
+    std::string pattern = (dir / hidden).string();
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         return false;

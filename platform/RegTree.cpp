@@ -363,7 +363,8 @@ RegTree RegTree::Parse(std::string_view text)
     // sections or values does not take quadratic time.
     std::unordered_map<std::string, size_t> sectionIndex;
     std::unordered_map<std::string, size_t> entryIndex;
-    std::optional<size_t> current;
+    constexpr size_t kNoKey = static_cast<size_t>(-1);
+    size_t current = kNoKey;
 
     while (const auto raw = lines.Next()) {
         const std::string_view line = Trim(*raw);
@@ -372,7 +373,7 @@ RegTree RegTree::Parse(std::string_view text)
         if (line.front() == '[') {
             // A damaged header or a "[-...]" deletion leaves no current key,
             // so the values below it are not filed under the previous key.
-            current.reset();
+            current = kNoKey;
             auto path = ParseSectionHeader(line);
             if (!path)
                 continue;
@@ -383,10 +384,10 @@ RegTree RegTree::Parse(std::string_view text)
             continue;
         }
         auto named = ParseValueLine(line, lines);
-        if (!current || !named)
+        if (current == kNoKey || !named)
             continue;
-        Section& section = tree.sections_[*current];
-        const std::string entryKey = std::to_string(*current) + '\\' + LowerAscii(named->name);
+        Section& section = tree.sections_[current];
+        const std::string entryKey = std::to_string(current) + '\\' + LowerAscii(named->name);
         auto [it, added] = entryIndex.try_emplace(entryKey, section.entries.size());
         if (added)
             section.entries.push_back(Entry{std::move(named->name), std::move(named->value)});

@@ -29,7 +29,10 @@ std::string UnitNameOf(int32_t unit)
 
 std::string UnitLabel(int32_t unit)
 {
-    return "[" + UnitNameOf(unit) + "]";
+    std::string label = "[";
+    label += UnitNameOf(unit);
+    label += ']';
+    return label;
 }
 
 int64_t ScaledDifference(uint64_t now, uint64_t previous, int64_t divisor)

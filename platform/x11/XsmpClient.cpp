@@ -225,7 +225,9 @@ void XsmpClient::Open(const std::string& address)
 // The properties every XSMP client must set, and the restart hint.
 void XsmpClient::SetProperties()
 {
-    const std::string program = ProgramFile().empty() ? std::string("pelorin") : ProgramFile();
+    std::string program = ProgramFile();
+    if (program.empty())
+        program = "pelorin";
     const std::string user = UserName();
     SetProperty(connection_, SmProgram, SmARRAY8, {TextValue(program)});
     SetProperty(connection_, SmUserID, SmARRAY8, {TextValue(user)});
