@@ -225,12 +225,15 @@ void TFormPLN::WMQueryEndSession()
 
 void TFormPLN::WMEndSession(bool ending)
 {
-    if (AnotherRunning_)
+    // A signal arriving while a session manager's end is being carried out
+    // finds everything written already.
+    if (AnotherRunning_ || SessionEnded)
         return;
     SaveOnExit();
     if (ending) {
         // The program ends with the session; closing must not save again.
         Closing = true;
+        SessionEnded = true;
     } else {
         // A shutdown that was called off leaves nothing in the autostart folder.
         DeleteShortcut(SDRLinkPath());

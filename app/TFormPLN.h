@@ -118,6 +118,7 @@ private:
     bool AnotherRunning_ = false;
     bool Created = false;
     bool Closing = false;
+    bool SessionEnded = false;
     uint32_t PublishedId = 0;
     bool Dragging = false;
     QPoint DragOffset;

@@ -13,6 +13,7 @@
 //   props       "prop <client> <name> <value>" a line for every property set,
 //               then "done props"
 //   quit        "done quit", then exit (end of input does the same)
+// SIGTERM, SIGINT and SIGHUP end it at once, without a word to the clients.
 //
 // Only local sockets are offered, and only the same user may connect: no
 // ICE authentication is set up, so a peer is checked by its credentials.
@@ -52,6 +53,16 @@ struct Client {
 
 std::vector<std::unique_ptr<Client>> g_clients;
 std::vector<IceListenObj> g_listeners;
+// The listening socket's file, removed when the manager is killed: clients
+// then see their connections break, and no stale socket is left behind.
+char g_socketFile[128] = {};
+
+extern "C" void OnTerminate(int)
+{
+    if (g_socketFile[0])
+        unlink(g_socketFile);
+    _exit(0);
+}
 
 Client* FindByIce(IceConn ice)
 {
@@ -364,6 +375,11 @@ bool Listen()
     for (int i = 0; i < count; ++i) {
         char* name = IceGetListenConnectionString(all[i]);
         const bool local = name && (std::strncmp(name, "local/", 6) == 0 || std::strncmp(name, "unix/", 5) == 0);
+        // "unix/host:/tmp/.ICE-unix/PID" names a file; "local/host:@..." an
+        // abstract socket, which goes with the process.
+        const char* path = name ? std::strchr(name, ':') : nullptr;
+        if (path && path[1] == '/' && std::strlen(path + 1) < sizeof g_socketFile)
+            std::strcpy(g_socketFile, path + 1);
         free(name);
         (local ? g_listeners : others).push_back(all[i]);
     }
@@ -391,6 +407,11 @@ bool Listen()
 int main()
 {
     std::signal(SIGPIPE, SIG_IGN);
+    struct sigaction terminate {};
+    terminate.sa_handler = OnTerminate;
+    sigemptyset(&terminate.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &terminate, nullptr);
     IceSetIOErrorHandler(IgnoreIoError);
     char error[256] = {};
     if (!SmsInitialize("pelorin-tests", "1.0", NewClient, nullptr, AcceptHost, sizeof error, error)) {

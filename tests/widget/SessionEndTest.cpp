@@ -91,9 +91,12 @@ public:
         return "no answer";
     }
 
-    void Kill()
+    // Ends the manager without a goodbye to its clients.
+    void Terminate()
     {
-        process_.kill();
+        process_.terminate();
+        if (!process_.waitForFinished(5000))
+            process_.kill();
         process_.waitForFinished(5000);
     }
 
@@ -238,7 +241,7 @@ TEST_F(SessionManagerTest, ClosingTheClientLeavesTheSession)
 TEST_F(SessionManagerTest, AManagerThatVanishesIsDroppedQuietly)
 {
     auto client = Connect();
-    manager_->Kill();
+    manager_->Terminate();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !client->IsConnected(); }, kWaitMs));
     EXPECT_TRUE(handler_.calls.empty());
     EXPECT_EQ(quits_, 0);
