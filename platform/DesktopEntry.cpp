@@ -2,12 +2,10 @@
 #include "platform/DesktopEntry.h"
 
 #include "settings/Literals.h"
+#include "shared/AtomicFile.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -55,34 +53,6 @@ std::string ExecValue(const std::string& programPath, const std::string& argumen
         pos = (end == std::string::npos) ? end : arguments.find_first_not_of(kBlanks, end);
     }
     return exec;
-}
-
-bool WriteAll(int fd, const std::string& text)
-{
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Makes the rename itself durable; a folder that cannot be opened or flushed
-// only loses that guarantee, not the entry.
-void SyncFolder(const fs::path& dir)
-{
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 fs::path HomeFolder()
@@ -157,24 +127,11 @@ bool WriteShortcut(const fs::path& file, const std::string& programPath,
     if (!fs::is_directory(dir, ec))
         return false;
 
-    // A leading dot and a suffix other than ".desktop" keep launchers from
-    // starting a half-written entry.
-    std::string hidden = ".";
-    hidden += file.filename().string();
-    hidden += ".XXXXXX";
-    std::string pattern = (dir / hidden).string();
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(pattern.c_str(), file.c_str()) == 0;
-    if (!ok) {
-        ::unlink(pattern.c_str());
-        return false;
-    }
-    SyncFolder(dir);
-    return true;
+    // The temporary file's leading dot and ".tmp" suffix keep launchers from
+    // starting a half-written entry. The session's launcher must be able to
+    // read the entry whatever the umask; a link at its path is replaced
+    // rather than followed, so the entry never lands on a file elsewhere.
+    return WriteFileAtomically(file.string(), text, {.mode = 0644, .replaceLink = true});
 }
 
 void DeleteShortcut(const fs::path& file)

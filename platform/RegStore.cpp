@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/RegStore.h"
 
+#include "shared/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <exception>
@@ -33,8 +35,6 @@ public:
 
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
-    // Closes now so that a failing close (a late write error) can be seen.
-    bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
 
 private:
     int fd_;
@@ -81,19 +81,6 @@ bool ReadFile(const std::filesystem::path& file, std::string& text)
     return true;
 }
 
-bool WriteAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t put = ::write(fd, data.data(), data.size());
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        data.remove_prefix(static_cast<size_t>(put));
-    }
-    return true;
-}
-
 // Creates the missing folders of the path, private to the user as the XDG
 // base directory rules ask.
 bool MakeFolders(const std::filesystem::path& folder)
@@ -109,30 +96,6 @@ bool MakeFolders(const std::filesystem::path& folder)
     if (parent != folder && !MakeFolders(parent))
         return false;
     return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-// Writes the text beside the file and renames it over the file, so a reader
-// or a crash sees either the whole old file or the whole new one.
-bool ReplaceFile(const std::filesystem::path& file, std::string_view text)
-{
-    std::filesystem::path folder = file.parent_path();
-    if (folder.empty())
-        folder = ".";
-    std::string temp = (folder / ("." + file.filename().native() + ".XXXXXX")).native();
-    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd.Valid())
-        return false;
-    if (!WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0 || !fd.Close()
-        || ::rename(temp.c_str(), file.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // Makes the rename itself durable. The new file is in place by now, so a
-    // failure here is not reported as a failed write.
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Valid())
-        ::fsync(dir.Get());
-    return true;
 }
 
 std::filesystem::path HomeFolder()
@@ -195,7 +158,12 @@ bool RegStore::Update(const std::function<void(RegTree&)>& change)
             return false;
         RegTree tree = RegTree::Parse(text);
         change(tree);
-        return ReplaceFile(file_, tree.Serialize());
+        // Written beside the file and renamed over it, so a reader or a crash
+        // sees either the whole old file or the whole new one. The settings
+        // are the user's own, so the file stays private whatever the umask,
+        // and a link at its path is replaced like any old file.
+        return WriteFileAtomically(file_.native(), tree.Serialize(),
+                                   {.mode = 0600, .replaceLink = true});
     } catch (const std::exception&) {
         return false;
     }

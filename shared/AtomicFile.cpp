@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,9 +47,9 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-// Opens a new file beside target with a name nobody else uses; the mode is
-// left to the umask, as for any new file.
-int CreateTemporary(const std::string& target, std::string& tempName)
+// Opens a new file beside target with a name nobody else uses, created with
+// createMode less the umask.
+int CreateTemporary(const std::string& target, mode_t createMode, std::string& tempName)
 {
     static std::atomic<unsigned> serial{0};
     const std::string folder = FolderOf(target);
@@ -57,7 +58,7 @@ int CreateTemporary(const std::string& target, std::string& tempName)
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempName = folder + "/." + base + "." + std::to_string(getpid()) + "." +
                    std::to_string(serial.fetch_add(1)) + ".tmp";
-        const int fd = open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -89,23 +90,35 @@ void SyncFolder(const std::string& folder)
     }
 }
 
+// The permission bits the new file must be given after its creation, if any.
+std::optional<mode_t> FinalMode(const std::string& target, const AtomicWriteOptions& options)
+{
+    if (options.mode)
+        return *options.mode & 07777;
+    struct stat old {};
+    if (stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        return old.st_mode & 07777;
+    return std::nullopt;
+}
+
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes)
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, const AtomicWriteOptions& options)
 {
     if (path.empty()) {
         errno = ENOENT;
         return false;
     }
-    const std::string target = FinalTarget(path);
+    const std::string target = options.replaceLink ? path : FinalTarget(path);
+    const std::optional<mode_t> mode = FinalMode(target, options);
     std::string tempName;
-    const int fd = CreateTemporary(target, tempName);
+    // A file with a mode of its own starts private, so that no other user can
+    // open it before it has that mode.
+    const int fd = CreateTemporary(target, mode ? 0600 : 0666, tempName);
     if (fd < 0)
         return false;
 
-    struct stat old {};
-    const bool keepMode = stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    if ((keepMode && fchmod(fd, old.st_mode & 07777) != 0) || !WriteAll(fd, bytes) || fsync(fd) != 0) {
+    if ((mode && fchmod(fd, *mode) != 0) || !WriteAll(fd, bytes) || fsync(fd) != 0) {
         ErrnoKeeper keep;
         close(fd);
         unlink(tempName.c_str());

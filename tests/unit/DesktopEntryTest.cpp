@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "platform/DesktopEntry.h"
 
+#include "ScopedEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <optional>
+#include <functional>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,31 +52,6 @@ public:
 
 private:
     fs::path path_;
-};
-
-// Sets or unsets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (old_)
-            ::setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            ::unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
 };
 
 struct QuoteCase {
@@ -199,6 +176,48 @@ TEST_F(DesktopEntryTest, FailedRenameRemovesTemporaryFile)
     EXPECT_FALSE(WriteShortcut(Entry(), "/p", " /SDR ", "n", "c"));
     EXPECT_EQ(Entries(Entry().parent_path()), std::vector<std::string> {"ペロリンSDR.desktop"});
     EXPECT_TRUE(fs::is_directory(Entry()));
+}
+
+TEST_F(DesktopEntryTest, EntryIsAPlainFileEveryoneCanRead)
+{
+    // The launcher must be able to read the entry whatever the umask or the
+    // bits of an old entry, and a link at the entry's path must not carry
+    // the text into the file it points to.
+    const fs::path elsewhere = temp_.Path() / "elsewhere.desktop";
+    const struct {
+        const char* label;
+        mode_t umask;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"new entry, strict umask", 077, [] {}},
+        {"old private entry",
+         022,
+         [this] {
+             std::ofstream(Entry()) << "old";
+             fs::permissions(Entry(), fs::perms::owner_read | fs::perms::owner_write);
+         }},
+        {"link to another file", 022, [&] { fs::create_symlink(elsewhere, Entry()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove_all(Entry().parent_path());
+        fs::create_directories(Entry().parent_path());
+        std::ofstream(elsewhere) << "keep";
+        c.arrange();
+
+        const mode_t saved = ::umask(c.umask);
+        const bool written = WriteShortcut(Entry(), "/p", " /SDR ", "n", "c");
+        ::umask(saved);
+
+        EXPECT_TRUE(written);
+        struct stat st {};
+        ASSERT_EQ(::lstat(Entry().c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, 0644u);
+        EXPECT_EQ(ReadFile(Entry()), "[Desktop Entry]\nType=Application\nName=n\nComment=c\nExec=/p /SDR\n");
+        EXPECT_EQ(ReadFile(elsewhere), "keep");
+        EXPECT_EQ(Entries(Entry().parent_path()), std::vector<std::string> {"ペロリンSDR.desktop"});
+    }
 }
 
 TEST_F(DesktopEntryTest, DeleteRemovesEntryAndIgnoresMissingOrBadPaths)

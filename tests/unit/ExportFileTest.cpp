@@ -3,6 +3,7 @@
 
 #include "RecordingMessageBox.h"
 #include "ScratchDir.h"
+#include "SettingsSamples.h"
 
 #include <gtest/gtest.h>
 
@@ -31,22 +32,7 @@ std::string NotSettings(const std::string& name)
            "\n\n外持ファイルでないか、またはサポートされていない外持ファイル形式です。";
 }
 
-// Every field away from its default, all within range.
-TCustomSet Changed()
-{
-    TCustomSet set;
-    set.InsideDesktop = true;
-    set.MOExpDiffe = false;
-    set.RegularUpdate = true;
-    set.SDR = false;
-    set.StayOnTop = true;
-    set.UnTaskBar = true;
-    set.UseNN = false;
-    set.BaseWinStyle = 3;
-    set.Unit = 2;
-    set.UpdateInterval = 5;
-    return set;
-}
+const TCustomSet kChanged = EveryFieldChanged();
 
 template <typename Change>
 TCustomSet With(TCustomSet set, Change change)
@@ -63,7 +49,7 @@ std::string Join(const std::vector<std::string>& lines, const std::string& end)
     return text;
 }
 
-// The version 2 lines of Changed(), and version 1 ones without UseNN.
+// The version 2 lines of kChanged, and version 1 ones without UseNN.
 const std::vector<std::string> kChangedVer2 = {"PLNIE$2", "1", "0", "1", "0", "1", "1", "0", "3", "2", "5"};
 const std::vector<std::string> kChangedVer1 = {"PLNIE$1", "1", "0", "1", "0", "1", "1", "3", "2", "5"};
 
@@ -105,26 +91,26 @@ const TCustomSet kDefaults;
 INSTANTIATE_TEST_SUITE_P(
     Files, ImportSettingTest,
     ::testing::Values(
-        ImportCase{"DefaultFile", kDefaultFile, Changed(), true, kDefaults, Shown::Nothing},
-        ImportCase{"Ver2", Join(kChangedVer2, "\r\n"), kDefaults, true, Changed(), Shown::Nothing},
+        ImportCase{"DefaultFile", kDefaultFile, kChanged, true, kDefaults, Shown::Nothing},
+        ImportCase{"Ver2", Join(kChangedVer2, "\r\n"), kDefaults, true, kChanged, Shown::Nothing},
         ImportCase{"Ver1KeepsUseNNTrue", Join(kChangedVer1, "\r\n"), kDefaults, true,
-                   With(Changed(), [](TCustomSet& s) { s.UseNN = true; }), Shown::Nothing},
+                   With(kChanged, [](TCustomSet& s) { s.UseNN = true; }), Shown::Nothing},
         ImportCase{"Ver1KeepsUseNNFalse", Join(kChangedVer1, "\r\n"),
-                   With(kDefaults, [](TCustomSet& s) { s.UseNN = false; }), true, Changed(), Shown::Nothing},
+                   With(kDefaults, [](TCustomSet& s) { s.UseNN = false; }), true, kChanged, Shown::Nothing},
         ImportCase{"LfOnlyWithExtraLines", Join(kChangedVer2, "\n") + "junk\nPLNIE$1\n", kDefaults, true,
-                   Changed(), Shown::Nothing},
-        ImportCase{"CrOnly", Join(kChangedVer2, "\r"), kDefaults, true, Changed(), Shown::Nothing},
+                   kChanged, Shown::Nothing},
+        ImportCase{"CrOnly", Join(kChangedVer2, "\r"), kDefaults, true, kChanged, Shown::Nothing},
         ImportCase{"MixedLineEndsNoFinalEnd", "PLNIE$2\n1\r0\r\n1\n0\r1\r\n1\n0\r3\r\n2\n5", kDefaults, true,
-                   Changed(), Shown::Nothing},
-        ImportCase{"LowerCaseSignature", "plnie$2\r\n0\r\n", Changed(), false, Changed(), Shown::NotSettings},
-        ImportCase{"BlankAfterSignature", "PLNIE$2 \r\n0\r\n", Changed(), false, Changed(), Shown::NotSettings},
-        ImportCase{"BlankBeforeSignature", " PLNIE$2\r\n", Changed(), false, Changed(), Shown::NotSettings},
-        ImportCase{"UnknownVersion", "PLNIE$3\r\n", Changed(), false, Changed(), Shown::NotSettings},
-        ImportCase{"OneEmptyLine", "\r\n", Changed(), false, Changed(), Shown::NotSettings},
-        ImportCase{"EmptyFile", "", Changed(), false, Changed(), Shown::Nothing},
-        ImportCase{"NulFirst", std::string("\0PLNIE$2\r\n", 10), Changed(), false, Changed(), Shown::Nothing},
+                   kChanged, Shown::Nothing},
+        ImportCase{"LowerCaseSignature", "plnie$2\r\n0\r\n", kChanged, false, kChanged, Shown::NotSettings},
+        ImportCase{"BlankAfterSignature", "PLNIE$2 \r\n0\r\n", kChanged, false, kChanged, Shown::NotSettings},
+        ImportCase{"BlankBeforeSignature", " PLNIE$2\r\n", kChanged, false, kChanged, Shown::NotSettings},
+        ImportCase{"UnknownVersion", "PLNIE$3\r\n", kChanged, false, kChanged, Shown::NotSettings},
+        ImportCase{"OneEmptyLine", "\r\n", kChanged, false, kChanged, Shown::NotSettings},
+        ImportCase{"EmptyFile", "", kChanged, false, kChanged, Shown::Nothing},
+        ImportCase{"NulFirst", std::string("\0PLNIE$2\r\n", 10), kChanged, false, kChanged, Shown::Nothing},
         ImportCase{"FlagsNotZeroAreTrue", "PLNIE$2\r\n2\r\n-1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n60\r\n",
-                   Changed(), true,
+                   kChanged, true,
                    With(kDefaults,
                         [](TCustomSet& s) {
                             s.InsideDesktop = true;
@@ -135,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The seven flags are taken before line 9 fails; the integers stay.
         ImportCase{"LettersOnLine9", "PLNIE$2\r\n1\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\nabc\r\n2\r\n5\r\n", kDefaults,
                    false,
-                   With(Changed(),
+                   With(kChanged,
                         [](TCustomSet& s) {
                             s.BaseWinStyle = 0;
                             s.Unit = 1;
@@ -143,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                         }),
                    Shown::Nothing},
         ImportCase{"LastLineMissing", Join({"PLNIE$2", "1", "0", "1", "0", "1", "1", "0", "3", "2"}, "\r\n"),
-                   kDefaults, false, With(Changed(), [](TCustomSet& s) { s.UpdateInterval = 60; }),
+                   kDefaults, false, With(kChanged, [](TCustomSet& s) { s.UpdateInterval = 60; }),
                    Shown::Nothing},
         ImportCase{"EmptyValueLine", "PLNIE$2\r\n1\r\r\n", kDefaults, false,
                    With(kDefaults, [](TCustomSet& s) { s.InsideDesktop = true; }), Shown::Nothing},
@@ -157,18 +143,18 @@ INSTANTIATE_TEST_SUITE_P(
                         }),
                    Shown::Nothing},
         ImportCase{"NulAfterTheLastLine", Join(kChangedVer2, "\r\n") + std::string("\0garbage", 8), kDefaults, true,
-                   Changed(), Shown::Nothing},
+                   kChanged, Shown::Nothing},
         // Out-of-range Unit and BaseWinStyle fall back to the defaults.
         ImportCase{"OutOfRangeBroughtIn", Join({"PLNIE$2", "1", "0", "1", "0", "1", "1", "0", "9", "3", "5"}, "\r\n"),
                    kDefaults, true,
-                   With(Changed(),
+                   With(kChanged,
                         [](TCustomSet& s) {
                             s.BaseWinStyle = 0;
                             s.Unit = 1;
                         }),
                    Shown::Nothing},
         ImportCase{"NegativeBroughtIn", Join({"PLNIE$1", "0", "1", "0", "1", "0", "0", "-1", "-1", "60"}, "\r\n"),
-                   Changed(), true,
+                   kChanged, true,
                    With(kDefaults, [](TCustomSet& s) { s.UseNN = false; }), Shown::Nothing},
         ImportCase{"EdgesOfRangeKept", Join({"PLNIE$2", "0", "1", "0", "1", "0", "0", "1", "8", "0", "0"}, "\r\n"),
                    kDefaults, true,
@@ -245,9 +231,9 @@ TEST(ImportSettingAccessTest, UnreadableFilesShowTheAccessMessage)
     for (const char* name : {"missing.plne", "folder.plne", "fifo.plne", "missing/x.plne"}) {
         RecordingMessageBox boxes;
         const std::string file = dir / name;
-        TCustomSet set = Changed();
+        TCustomSet set = kChanged;
         EXPECT_FALSE(ImportSetting(file, set)) << name;
-        EXPECT_EQ(set, Changed()) << name;
+        EXPECT_EQ(set, kChanged) << name;
         ASSERT_EQ(boxes.shown.size(), 1u) << name;
         EXPECT_EQ(boxes.shown[0].text, CannotAccess(file));
         EXPECT_EQ(boxes.shown[0].flags, MB_OK | MB_ICONEXCLAMATION);
@@ -260,7 +246,7 @@ TEST(ImportSettingAccessTest, ALongFileIsReadOnlyAsFarAsItMatters)
     const std::string file = dir.Write("long.plne", Join(kChangedVer2, "\r\n") + std::string(1 << 20, 'x'));
     TCustomSet set;
     EXPECT_TRUE(ImportSetting(file, set));
-    EXPECT_EQ(set, Changed());
+    EXPECT_EQ(set, kChanged);
 }
 
 TEST(ExportSettingTest, DefaultRecordWritesTheFortyBytes)
@@ -275,7 +261,7 @@ TEST(ExportSettingTest, DefaultRecordWritesTheFortyBytes)
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"out.plne"}));
     EXPECT_TRUE(boxes.shown.empty());
 
-    TCustomSet set = Changed();
+    TCustomSet set = kChanged;
     EXPECT_TRUE(ImportSetting(dir / "out.plne", set));
     EXPECT_EQ(set, TCustomSet());
 }
@@ -283,7 +269,7 @@ TEST(ExportSettingTest, DefaultRecordWritesTheFortyBytes)
 TEST(ExportSettingTest, WritesEveryFieldAndReadsItBack)
 {
     ScratchDir dir;
-    TCustomSet out = Changed();
+    TCustomSet out = kChanged;
     out.UpdateInterval = INT32_MIN;
     ASSERT_TRUE(ExportSetting(dir / "out.plne", out));
     EXPECT_EQ(dir.Read("out.plne"), "PLNIE$2\r\n1\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n3\r\n2\r\n-2147483648\r\n");

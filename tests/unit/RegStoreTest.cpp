@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/RegStore.h"
 
+#include "ScopedEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <iterator>
 #include <set>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -80,6 +83,49 @@ TEST_F(RegStoreTest, UpdateWritesAFileThatLoadsBack)
     // No temporary file is left behind beside the file and its lock.
     EXPECT_EQ(FolderEntries(file_.parent_path()), (std::set<std::string>{"Pelorin.reg", "Pelorin.reg.lock"}));
     EXPECT_EQ(fs::status(file_.parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+TEST_F(RegStoreTest, FileIsPrivateAndPlainWhateverWasThere)
+{
+    // The settings are the user's own: no umask and no old file's bits make
+    // them readable by others, and a link at the path is replaced rather
+    // than written through.
+    const fs::path elsewhere = root_ / "elsewhere.reg";
+    const struct {
+        const char* label;
+        mode_t umask;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"new file, no umask", 0, [] {}},
+        {"old file readable by all",
+         022,
+         [this] {
+             WriteText(file_, "REGEDIT4\r\n\r\n");
+             fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
+                                        | fs::perms::others_read);
+         }},
+        {"link to another file", 022, [&] { fs::create_symlink(elsewhere, file_); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove_all(file_.parent_path());
+        fs::create_directories(file_.parent_path());
+        WriteText(elsewhere, "keep");
+        c.arrange();
+
+        const mode_t saved = ::umask(c.umask);
+        const bool written = RegStore(file_).Update([](RegTree& tree) { tree.SetDword(kPref, "Unit", 2); });
+        ::umask(saved);
+
+        EXPECT_TRUE(written);
+        struct stat st {};
+        ASSERT_EQ(::lstat(file_.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+        EXPECT_EQ(RegStore(file_).Load().ReadInteger(kPref, "Unit"), 2);
+        EXPECT_EQ(ReadText(elsewhere), "keep");
+        EXPECT_EQ(FolderEntries(file_.parent_path()), (std::set<std::string>{"Pelorin.reg", "Pelorin.reg.lock"}));
+    }
 }
 
 TEST_F(RegStoreTest, DamagedFileIsReplacedByASoundOne)
@@ -187,33 +233,6 @@ TEST_F(RegStoreTest, TwoWritersLoseNothing)
             EXPECT_EQ(tree.ReadInteger(kPref, prefix + std::to_string(i)), i) << prefix << i;
     EXPECT_EQ(FolderEntries(file_.parent_path()), (std::set<std::string>{"Pelorin.reg", "Pelorin.reg.lock"}));
 }
-
-// Sets or removes an environment variable for the lifetime of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(RegStoreDefaultPathTest, FollowsTheConfigFolder)
 {

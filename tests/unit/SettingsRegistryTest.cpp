@@ -2,6 +2,7 @@
 // Loading and saving the exit state and the settings through the store: the
 // order of the reads, where a bad value stops them, and what is written back.
 #include "ScratchDir.h"
+#include "SettingsSamples.h"
 #include "platform/RegStore.h"
 #include "settings/Literals.h"
 #include "settings/SettingsRegistry.h"
@@ -55,16 +56,9 @@ TEST_F(SettingsRegistry, FirstRunKeepsDefaultsAndCreatesOnlyTheExitStateKey)
 
 TEST_F(SettingsRegistry, RoundTripOfEveryValue)
 {
-    TCustomSet set;
-    set.InsideDesktop = true;
-    set.MOExpDiffe = false;
-    set.RegularUpdate = true;
-    set.SDR = false;
-    set.StayOnTop = true;
-    set.UnTaskBar = true;
-    set.UseNN = false;
+    TCustomSet set = EveryFieldChanged();
+    // The last layout and an hour, so the top of the ranges is stored too.
     set.BaseWinStyle = 8;
-    set.Unit = 2;
     set.UpdateInterval = 3600;
     SaveAll(store, set, -40, -7, true);
 
