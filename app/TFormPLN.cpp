@@ -8,6 +8,7 @@
 #include "platform/RegStore.h"
 #include "platform/WindowSystem.h"
 #include "platform/qt/Canvas.h"
+#include "platform/qt/FontChoice.h"
 #include "platform/qt/TImageControl.h"
 #include "settings/CmdLine.h"
 #include "settings/DesktopKeeper.h"
@@ -40,6 +41,7 @@ TFormPLN::TFormPLN(TFormServices& services, QWidget* parent)
     : QWidget(parent), Services(services), ui(std::make_unique<Ui::FormPLN>())
 {
     ui->setupUi(this);
+    setFont(WithInstalledGothic(font()));
     setWindowIcon(QIcon(QStringLiteral(":/pelorin.png")));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

@@ -12,7 +12,6 @@
 #include "shared/ProgramPath.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QMessageBox>
 #include <cstdlib>
 #include <exception>
@@ -29,11 +28,6 @@ int main(int argc, char* argv[])
     const std::string sessionManager = TakeSessionManagerAddress();
     QApplication app(argc, argv);
     RestoreSessionManagerAddress(sessionManager);
-    // The form's Japanese Gothic face is not found on Linux desktops; the IPA
-    // Gothic face has the same metrics for the 12-pixel text of the monitor.
-    QFont::insertSubstitutions(QStringLiteral("ＦＡ ゴシック"),
-                               {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP"),
-                                QStringLiteral("VL Gothic"), QStringLiteral("Sans")});
     try {
         ProcMemorySource memory;
         RegStore store(RegStore::DefaultPath());

@@ -7,38 +7,50 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-// The console table as usual, plus the real time of every run kept by name so
-// that the cost of a window reading can be set against the bare read once all
-// benchmarks are done.
+// The console table as usual, plus the real and CPU time of every run kept by
+// name so that the cost of a window reading can be set against the bare read
+// once all benchmarks are done.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colour only on a terminal: a custom reporter does not follow
+    // --benchmark_color, and escapes would spoil a saved log.
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+            if (run.error_occurred)
+                continue;
+            // With --benchmark_report_aggregates_only only the aggregates
+            // arrive; their median stands in for the single runs.
+            const bool single = run.run_type == Run::RT_Iteration;
+            if (!single && run.aggregate_name != "median")
                 continue;
             // In nanoseconds whatever unit a benchmark chose for its table.
             const double toNs = 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            realNs_[run.run_name.function_name].push_back(run.GetAdjustedRealTime() * toNs);
-            cpuNs_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime() * toNs);
+            const std::string& name = run.run_name.function_name;
+            (single ? realNs_ : medianRealNs_)[name].push_back(run.GetAdjustedRealTime() * toNs);
+            (single ? cpuNs_ : medianCpuNs_)[name].push_back(run.GetAdjustedCPUTime() * toNs);
         }
     }
 
     // The median of the repetitions (one unless --benchmark_repetitions),
     // or a negative value when the benchmark did not run.
-    double MedianRealNs(const std::string& name) const { return Median(realNs_, name); }
-    double MedianCpuNs(const std::string& name) const { return Median(cpuNs_, name); }
+    double MedianRealNs(const std::string& name) const { return Median(realNs_, medianRealNs_, name); }
+    double MedianCpuNs(const std::string& name) const { return Median(cpuNs_, medianCpuNs_, name); }
 
 private:
     using Times = std::map<std::string, std::vector<double>>;
 
-    static double Median(const Times& all, const std::string& name)
+    static double Median(const Times& singles, const Times& medians, const std::string& name)
     {
+        const Times& all = singles.count(name) ? singles : medians;
         const auto found = all.find(name);
         if (found == all.end() || found->second.empty())
             return -1.0;
@@ -50,6 +62,8 @@ private:
 
     Times realNs_;
     Times cpuNs_;
+    Times medianRealNs_;
+    Times medianCpuNs_;
 };
 
 // The goal is judged on real time, as a user waits for it; the CPU ratio is

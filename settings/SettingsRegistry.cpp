@@ -52,16 +52,20 @@ bool LoadSetting(RegStore& store, TWindowState& window, TExitState& exitState, T
 {
     // Opening the keys creates them, as a first run leaves an empty ExitState
     // key behind; the Pref key is only reached when the exit state was read.
-    RegTree tree;
-    const bool written = store.Update([&](RegTree& t) {
-        t.CreateKey(lit::ExitStateKey);
-        if (t.ReadInteger(lit::ExitStateKey, "MWLeft") && t.ReadInteger(lit::ExitStateKey, "MWTop")
-            && t.ReadInteger(lit::ExitStateKey, "Minimized") && t.ReadString(lit::ExitStateKey, "EHFolder"))
-            t.CreateKey(lit::PrefKey);
-        tree = t;
-    });
-    if (!written)
-        tree = store.Load();
+    // A store that has both already is only read: no write at every start.
+    const auto exitStateRead = [](const RegTree& t) {
+        return t.ReadInteger(lit::ExitStateKey, "MWLeft") && t.ReadInteger(lit::ExitStateKey, "MWTop")
+            && t.ReadInteger(lit::ExitStateKey, "Minimized") && t.ReadString(lit::ExitStateKey, "EHFolder");
+    };
+    RegTree tree = store.Load();
+    if (!tree.KeyExists(lit::ExitStateKey) || (exitStateRead(tree) && !tree.KeyExists(lit::PrefKey))) {
+        store.Update([&](RegTree& t) {
+            t.CreateKey(lit::ExitStateKey);
+            if (exitStateRead(t))
+                t.CreateKey(lit::PrefKey);
+            tree = t;
+        });
+    }
 
     const bool complete = ReadSequence(tree, window, exitState, set);
     BringIntoRange(set);

@@ -3,9 +3,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPainter>
 #include <QString>
 
 class QImage;
+class GlyphCache;
 
 // Drawing on a bitmap with the classic canvas rules the meters are laid out
 // for: a rectangle (l, t, r, b) covers columns l..r-1 and rows t..b-1 with its
@@ -16,6 +18,7 @@ class Canvas {
 public:
     enum class BrushStyle { Solid, Clear };
 
+    // Paints on image for the canvas's lifetime.
     Canvas(QImage& image, const QFont& font);
 
     void SetBrushColor(const QColor& color) { brushColor_ = color; }
@@ -29,8 +32,8 @@ public:
     int TextHeight() const;
 
 private:
-    QImage& image_;
-    QFont font_;
+    QPainter painter_;
+    const GlyphCache& glyphs_;
     QColor brushColor_ = Qt::white;
     BrushStyle brushStyle_ = BrushStyle::Solid;
 };

@@ -10,8 +10,8 @@ E2E_FAILS=0
 
 e2e_cleanup() {
     local pid
-    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
     rm -rf "$E2E_TMP"
 }
 trap e2e_cleanup EXIT

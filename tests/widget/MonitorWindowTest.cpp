@@ -140,6 +140,7 @@ TEST_F(MonitorWindow, FailedSwapReadKeepsTheLastSwapDrawing)
 }
 
 struct UnitCase {
+    const char* name;
     int32_t unit;
     const char* label;
     uint64_t shownFree;  // of 2'000'000 bytes
@@ -162,8 +163,10 @@ TEST_P(MonitorUnits, LabelsAndFiguresFollowTheUnit)
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, MonitorUnits,
-    ::testing::Values(UnitCase{0, "[B]", 2'000'000}, UnitCase{1, "[KB]", 1953}, UnitCase{2, "[MB]", 1},
-                      UnitCase{-1, "[KB]", 1953}, UnitCase{7, "[KB]", 1953}));
+    ::testing::Values(UnitCase{"bytes", 0, "[B]", 2'000'000}, UnitCase{"kilobytes", 1, "[KB]", 1953},
+                      UnitCase{"megabytes", 2, "[MB]", 1}, UnitCase{"minus_one_reads_kb", -1, "[KB]", 1953},
+                      UnitCase{"beyond_the_table_reads_kb", 7, "[KB]", 1953}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MonitorWindow, MinimisedStartShowsTheFiguresInTheTitle)
 {
