@@ -17,11 +17,12 @@ void Canvas::Rectangle(int l, int t, int r, int b)
         return;
     if (brushStyle_ == BrushStyle::Solid)
         painter_.fillRect(l, t, r - l, b - t, brushColor_);
-    // A 1-pixel cosmetic pen on exact pixel centres: drawRect(x, y, w - 1,
-    // h - 1) outlines columns l..r-1 and rows t..b-1 without antialiasing.
-    painter_.setPen(QPen(Qt::black, 0));
-    painter_.setBrush(Qt::NoBrush);
-    painter_.drawRect(l, t, r - l - 1, b - t - 1);
+    // The black 1-pixel pen on columns l and r-1 and rows t and b-1, as four
+    // fills: the same pixels as an outline, at a fraction of its cost.
+    painter_.fillRect(l, t, r - l, 1, Qt::black);
+    painter_.fillRect(l, b - 1, r - l, 1, Qt::black);
+    painter_.fillRect(l, t, 1, b - t, Qt::black);
+    painter_.fillRect(r - 1, t, 1, b - t, Qt::black);
 }
 
 void Canvas::FillRect(int l, int t, int r, int b)

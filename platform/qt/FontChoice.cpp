@@ -11,8 +11,11 @@ QFont WithInstalledGothic(QFont font)
     const QStringList candidates = {font.family(), QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"),
                                     QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP"),
                                     QStringLiteral("VL Gothic"), QStringLiteral("Takao Gothic")};
+    // The list of installed faces, not a lookup by name: asking for a face
+    // that is missing makes fontconfig run its whole substitution.
+    const QStringList installed = QFontDatabase::families();
     for (const QString& family : candidates) {
-        if (QFontDatabase::hasFamily(family)) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
             font.setFamily(family);
             return font;
         }

@@ -12,10 +12,18 @@ const QString kCharacters = QStringLiteral("0123456789+-");
 
 const GlyphCache& GlyphCache::For(const QFont& font)
 {
+    // Every reading asks for the same font; comparing fonts is cheaper than
+    // building a font's key.
+    static QFont lastFont;
+    static const GlyphCache* last = nullptr;
+    if (last && font == lastFont)
+        return *last;
     static QHash<QString, std::shared_ptr<GlyphCache>> caches;
     std::shared_ptr<GlyphCache>& cache = caches[font.key()];
     if (!cache)
         cache = std::make_shared<GlyphCache>(font);
+    lastFont = font;
+    last = cache.get();
     return *cache;
 }
 
