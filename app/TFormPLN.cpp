@@ -161,6 +161,9 @@ void TFormPLN::LoadSetting()
         move(*window.Left, y());
     if (window.Top)
         move(x(), *window.Top);
+    // The native window exists already, and for one that exists Qt places
+    // the client at the point; the stored point is the frame's corner.
+    windowHandle()->setFramePosition(pos());
     Minimized_ = window.Minimized;
     if (!complete) {
         ImportFirstExportFile(Services.programFolder, CustomSet_);
@@ -192,6 +195,7 @@ void TFormPLN::FormClose()
     if (AnotherRunning_ || Closing)
         return;
     Closing = true;
+    ResyncPosition();
     SaveOnExit();
 }
 
@@ -365,9 +369,10 @@ void TFormPLN::ButtonVrietyClick()
 
 void TFormPLN::MinimizeWindow()
 {
+    // Set first: iconifying reports the state change back at once.
+    Minimized_ = true;
     if (!isMinimized())
         showMinimized();
-    Minimized_ = true;
     ShowInfoInTitle();
     ApplyTaskBar();
     KeepSnapshot();
@@ -418,6 +423,7 @@ void TFormPLN::SetWindowFlagsInPlace(Qt::WindowFlags flags)
 
 void TFormPLN::ApplyWinStyle()
 {
+    ResyncPosition();
     const bool framed = CurWinStyle == 0;
     const TLayoutInfo& layout = LayoutInfo[static_cast<size_t>(CurWinStyle)];
     Qt::WindowFlags flags = windowFlags();
@@ -491,12 +497,26 @@ void TFormPLN::TimerUnTaskBarTimer()
 {
     TimerUnTaskBar.stop();
     ApplyTaskBar();
+    ResyncPosition();
+}
+
+void TFormPLN::ResyncPosition()
+{
+    // While mapping a window, some window managers show its frame at 0,0 for
+    // a moment and never report where they then put it; Qt would go on
+    // believing 0,0 and the next resize, drag or save would use it.
+    if (!isVisible() || isMinimized())
+        return;
+    const std::optional<std::pair<int, int>> real = Services.windows.FramePosition(NativeId());
+    if (real && (real->first != x() || real->second != y()))
+        move(real->first, real->second);
 }
 
 void TFormPLN::PanelPelorinMouseDown(Qt::MouseButton button, QPoint cursor)
 {
     if (button != Qt::LeftButton)
         return;
+    ResyncPosition();
     Dragging = true;
     DragOffset = cursor - pos();
 }

@@ -72,6 +72,7 @@ public:
     void ApplyStayOnTop();
     void ApplyTaskBar();
     void TimerUnTaskBarTimer();
+    void ResyncPosition();
 
 protected:
     void showEvent(QShowEvent* event) override;

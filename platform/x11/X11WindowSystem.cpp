@@ -68,3 +68,30 @@ void X11WindowSystem::SetSkipTaskbar(uint32_t window, bool skip)
     // the window manager reads when it maps the window.
     SendToRoot(window, state, {skip ? kNetWmStateAdd : kNetWmStateRemove, skipTaskbar, 0, kSourcePager, 0});
 }
+
+std::optional<std::pair<int, int>> X11WindowSystem::FramePosition(uint32_t window)
+{
+    if (!connection_ || !root_ || !window)
+        return std::nullopt;
+    xcb_translate_coordinates_reply_t* origin = xcb_translate_coordinates_reply(
+        connection_, xcb_translate_coordinates(connection_, window, root_, 0, 0), nullptr);
+    if (!origin)
+        return std::nullopt;
+    int x = origin->dst_x;
+    int y = origin->dst_y;
+    std::free(origin);
+    // The frame reaches left of and above the client by the extents the
+    // window manager publishes (left, right, top, bottom).
+    xcb_get_property_reply_t* extents = xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, window, Atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4),
+        nullptr);
+    if (extents) {
+        if (extents->format == 32 && xcb_get_property_value_length(extents) == 16) {
+            const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(extents));
+            x -= static_cast<int>(v[0]);
+            y -= static_cast<int>(v[2]);
+        }
+        std::free(extents);
+    }
+    return std::make_pair(x, y);
+}

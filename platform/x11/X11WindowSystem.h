@@ -16,6 +16,7 @@ public:
     X11WindowSystem();
     void ActivateWindow(uint32_t window) override;
     void SetSkipTaskbar(uint32_t window, bool skip) override;
+    std::optional<std::pair<int, int>> FramePosition(uint32_t window) override;
 
 private:
     uint32_t Atom(std::string_view name) const;

@@ -75,7 +75,6 @@ if launch; then
     expect "borderless: outer geometry" 10 outer_is "$WID" "200 150 241 106"
     expect "StayOnTop: above other windows" 10 has_state "$WID" _NET_WM_STATE_ABOVE
     expect "UnTaskBar: no task bar entry while shown" 10 has_state "$WID" _NET_WM_STATE_SKIP_TASKBAR
-    resync_position "$WID"
 
     # By the memory bar (an image), then by its name label.
     drag "drag by the bar" 320 164 420 260
@@ -100,7 +99,6 @@ park_pointer
 write_store 300 200 0
 if launch; then
     expect "framed: caption and border" 10 extents_not "$WID" "0 0 0 0"
-    resync_position "$WID"
     check "StayOnTop off: not above other windows" lacks_state "$WID" _NET_WM_STATE_ABOVE
 
     read -r cx cy _ <<<"$(client_geometry "$WID")"

@@ -17,7 +17,6 @@ TOP=50
 SIZES=("241 150" "241 106" "241 52" "153 106" "153 52" "241 52" "241 29" "153 52" "153 29")
 # The twin shown while the pointer is over a no-difference style.
 declare -A TWIN=([2]=1 [4]=3 [6]=5 [8]=7)
-FRAMED_START="a framed start puts the client, not the frame, at the stored corner (the native window exists before the stored position is applied, so Qt places it with static gravity)"
 
 for style in 0 1 2 3 4 5 6 7 8; do
     park_pointer
@@ -30,13 +29,12 @@ for style in 0 1 2 3 4 5 6 7 8; do
         expect "style 0: caption and border" 10 extents_not "$WID" "0 0 0 0"
         read -r l r t b <<<"$(frame_extents "$WID")"
         read -r w h <<<"$size"
-        known_bug "style 0: outer top-left at the stored corner" "$FRAMED_START" \
+        expect "style 0: outer top-left at the stored corner" 10 \
             outer_is "$WID" "$LEFT $TOP $((w + l + r)) $((h + t + b))"
     else
         expect "style $style: no frame" 10 extents_are "$WID" "0 0 0 0"
         expect "style $style: outer geometry" 10 outer_is "$WID" "$LEFT $TOP $size"
     fi
-    resync_position "$WID"
     read -r x y _ <<<"$(outer_geometry "$WID")"
 
     if [ -n "${TWIN[$style]:-}" ]; then
@@ -51,7 +49,7 @@ for style in 0 1 2 3 4 5 6 7 8; do
 
     close_monitor
     if [ "$style" -eq 0 ]; then
-        known_bug "style 0: corner saved unchanged" "$FRAMED_START" \
+        check "style 0: corner saved unchanged" \
             test "$(stored_dword ExitState MWLeft) $(stored_dword ExitState MWTop)" = "$LEFT $TOP"
     else
         check "style $style: corner saved unchanged" \

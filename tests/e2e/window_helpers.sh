@@ -90,18 +90,6 @@ expect() {
     fi
 }
 
-# known_bug NAME BUG COMMAND...: a check that fails because of a known fault
-# of the program. It does not fail the test; it says so when the fault is
-# gone, so that the mark can be removed.
-known_bug() {
-    local name=$1 bug=$2; shift 2
-    if wait_for 5 "$@"; then
-        echo "ok - $name (the known fault no longer shows: remove its known_bug mark)"
-    else
-        echo "skip - $name: known fault: $bug"
-    fi
-}
-
 # launch ARGS...: starts the monitor and waits for its window; its id in WID.
 launch() {
     WID=
@@ -136,21 +124,5 @@ pointer_to() {
     xdotool mousemove "$1" "$2"
     wait_for 5 pointer_at "$1" "$2" || echo "note: the pointer did not reach $1,$2"
 }
-# resync_position WID: has the window manager move the window one pixel and
-# back. Works around a fault of the program: at mapping, Qt can take the
-# window's position while openbox's frame still stands at 0,0 (it reads the
-# position on the ConfigureNotify of the reparenting), and openbox sends no
-# synthetic ConfigureNotify for the placement that follows. The program then
-# believes it stands at 0,0, jumps there at its next resize or drag, and
-# saves 0,0 at exit. A move by the window manager tells Qt the truth.
-resync_position() {
-    local x y
-    read -r x y _ <<<"$(outer_geometry "$1")"
-    wmctrl -ir "$1" -e "1,$((x + 1)),$y,-1,-1"
-    wait_for 5 outer_corner_is "$1" "$((x + 1)) $y" || echo "note: the window did not move for the resync"
-    wmctrl -ir "$1" -e "1,$x,$y,-1,-1"
-    wait_for 5 outer_corner_is "$1" "$x $y" || echo "note: the window did not move back after the resync"
-}
-
 # A point where no window of the tests lies.
 park_pointer() { pointer_to 1200 980; }

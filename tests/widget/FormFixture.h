@@ -33,6 +33,7 @@ public:
     std::vector<std::pair<uint32_t, bool>> skipTaskbar;
     void ActivateWindow(uint32_t window) override { activated.push_back(window); }
     void SetSkipTaskbar(uint32_t window, bool skip) override { skipTaskbar.emplace_back(window, skip); }
+    std::optional<std::pair<int, int>> FramePosition(uint32_t) override { return std::nullopt; }
 };
 
 // A monitor window on its own store, lock and figures.
