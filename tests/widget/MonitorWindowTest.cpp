@@ -10,6 +10,8 @@
 #include "settings/SettingsRegistry.h"
 
 #include <QLabel>
+#include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -261,4 +263,47 @@ TEST_F(MonitorWindow, CloseSavesEverything)
     EXPECT_EQ(tree.ReadInteger("\\Software\\KORVAL\\Pelorin\\ExitState", "MWTop"), 234);
     EXPECT_EQ(tree.ReadInteger("\\Software\\KORVAL\\Pelorin\\Pref", "UpdateInterval"), 60);
     EXPECT_TRUE(tree.ReadInteger("\\Software\\KORVAL\\Pelorin\\System", "HWND").has_value());
+}
+
+TEST_F(MonitorWindow, MenuItemsInOrderWithTheUnbuiltOnesDisabled)
+{
+    TFormPLN& w = Create();
+    struct Item {
+        const char* text;
+        bool enabled;
+    };
+    const std::vector<Item> expected = {{"&R・更新", true},           {"", false},
+                                        {"&S・設定", false},          {"&M・最小化", true},
+                                        {"", false},                  {"&H・ヘルプ", false},
+                                        {"&J・作者のホームページ", false}, {"&A・バージョン情報", false},
+                                        {"", false},                  {"&X・終了", true}};
+    const QList<QAction*> actions = w.PopupMenu()->actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const QAction* action = actions[static_cast<qsizetype>(i)];
+        if (expected[i].text[0] == '\0') {
+            EXPECT_TRUE(action->isSeparator()) << i;
+            continue;
+        }
+        EXPECT_EQ(action->text(), QString::fromUtf8(expected[i].text)) << i;
+        EXPECT_EQ(action->isEnabled(), expected[i].enabled) << i;
+    }
+    EXPECT_FALSE(w.findChild<QPushButton*>(QStringLiteral("ButtonSetting"))->isEnabled());
+}
+
+TEST_F(MonitorWindow, ButtonsTakeAReadingAndOpenTheMenuBesideTheButton)
+{
+    TFormPLN& w = Create();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const int before = memory.reads;
+    QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("ButtonUpdate")), Qt::LeftButton);
+    EXPECT_EQ(memory.reads, before + 1);
+
+    auto* vriety = w.findChild<QPushButton*>(QStringLiteral("ButtonVriety"));
+    QTest::mouseClick(vriety, Qt::LeftButton);
+    ASSERT_TRUE(w.PopupMenu()->isVisible());
+    // The button's place on the panel plus the window's outer corner.
+    EXPECT_EQ(w.PopupMenu()->pos(), vriety->pos() + w.pos());
+    w.PopupMenu()->close();
 }
