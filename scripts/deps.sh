@@ -3,8 +3,8 @@
 # Installs what building and running Pelorin needs on Debian 12 (as root).
 # With "test": also what the tests, the fuzzers and the benchmarks need.
 set -euo pipefail
-packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libxcb1-dev libsm-dev libice-dev
-          fonts-ipafont-gothic xvfb openbox x11-utils imagemagick)
+packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libx11-dev
+          libx11-xcb-dev libsm-dev libice-dev fonts-ipafont-gothic xvfb openbox x11-utils xauth imagemagick)
 if [ "${1:-}" = test ]; then
     packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev xdotool wmctrl clang
                libclang-rt-14-dev python3)
@@ -16,5 +16,5 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -q
-    apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+    apt-get install -y -q "${missing[@]}" </dev/null
 fi
