@@ -81,6 +81,13 @@ TImageControl* TFormPLN::Image(int index) const
     return (index >= 0 && index < 4) ? images[index] : nullptr;
 }
 
+std::array<QWidget*, TLayoutInfo::ControlCount> TFormPLN::LayoutControls() const
+{
+    // In the order of the layout table's positions.
+    return {ui->LabelMem, ui->LabelMemDiffe, ui->LabelSwap, ui->LabelSwapDiffe,
+            ui->ImageMem, ui->ImageMemDiffe, ui->ImageSwap, ui->ImageSwapDiffe};
+}
+
 void TFormPLN::BuildMenu()
 {
     PMenuPelorin = new QMenu(this);
@@ -396,8 +403,7 @@ void TFormPLN::BuildLayoutInfo()
     TDesignGeometry design;
     design.OuterHeight = height();
     design.OuterWidth = width();
-    const QWidget* controls[] = {ui->LabelMem, ui->LabelMemDiffe, ui->LabelSwap, ui->LabelSwapDiffe,
-                                 ui->ImageMem, ui->ImageMemDiffe, ui->ImageSwap, ui->ImageSwapDiffe};
+    const auto controls = LayoutControls();
     for (size_t i = 0; i < TLayoutInfo::ControlCount; ++i)
         design.Pos[i] = {controls[i]->x(), controls[i]->y()};
     design.BevelSepTop = ui->BevelSep->y();
@@ -433,8 +439,7 @@ void TFormPLN::ApplyWinStyle()
     ui->PanelPelorin->setLineWidth(1);
     setFixedSize(layout.Width, layout.Height);
 
-    QWidget* controls[] = {ui->LabelMem, ui->LabelMemDiffe, ui->LabelSwap, ui->LabelSwapDiffe,
-                           ui->ImageMem, ui->ImageMemDiffe, ui->ImageSwap, ui->ImageSwapDiffe};
+    const auto controls = LayoutControls();
     for (size_t i = 0; i < TLayoutInfo::ControlCount; ++i)
         controls[i]->move(layout.Pos[i].x, layout.Pos[i].y);
     KeepInsideDesktop();

@@ -8,6 +8,7 @@
 #include "settings/TLayoutInfo.h"
 
 #include <QTimer>
+#include <array>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -103,6 +104,7 @@ private:
 
     void TimerIntervalTimer();
     void BuildLayoutInfo();
+    std::array<QWidget*, TLayoutInfo::ControlCount> LayoutControls() const;
     void PanelPelorinMouseDown(Qt::MouseButton button, QPoint cursor);
     void PanelPelorinMouseMove(QPoint cursor);
     void PanelPelorinMouseUp(Qt::MouseButton button, QPoint cursor);
