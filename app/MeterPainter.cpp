@@ -2,7 +2,7 @@
 #include "app/MeterPainter.h"
 
 #include "platform/qt/Canvas.h"
-#include "shared/Figures.h"
+#include "settings/Figures.h"
 
 #include <QColor>
 #include <QString>

@@ -17,7 +17,8 @@
 #include "settings/SettingsRegistry.h"
 #include "settings/TRunFlags.h"
 #include "platform/DesktopEntry.h"
-#include "shared/Figures.h"
+#include "settings/SDRLink.h"
+#include "settings/Figures.h"
 
 #include "ui_FormPLN.h"
 

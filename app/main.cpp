@@ -9,6 +9,7 @@
 #include "platform/qt/TerminationWatcher.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "platform/x11/XsmpClient.h"
+#include "settings/Literals.h"
 #include "shared/ProgramPath.h"
 
 #include <QApplication>
@@ -32,7 +33,7 @@ int main(int argc, char* argv[])
         ProcMemorySource memory;
         RegStore store(RegStore::DefaultPath());
         X11WindowSystem windows;
-        InstanceLock lock(InstanceLock::DefaultPath());
+        InstanceLock lock(InstanceLock::DefaultPath(lit::MutexName));
         std::vector<std::string> args(argv + 1, argv + argc);
         TFormServices services{memory, store, windows, lock, std::move(args), ProgramFolder()};
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/DesktopEntry.h"
 
-#include "settings/Literals.h"
 #include "shared/AtomicFile.h"
 
 #include <cstdlib>
@@ -84,12 +83,12 @@ fs::path AutostartFolder()
     return home / ".config" / "autostart";
 }
 
-fs::path SDRLinkPath()
+fs::path AutostartEntryPath(std::string_view entryName)
 {
     const fs::path folder = AutostartFolder();
     if (folder.empty())
         return {};
-    return folder / (std::string(lit::Title) + "SDR.desktop");
+    return folder / (std::string(entryName) + ".desktop");
 }
 
 std::string QuoteExecArgument(std::string_view arg)

@@ -13,9 +13,9 @@
 // empty or not absolute. Empty when no home folder can be found.
 std::filesystem::path AutostartFolder();
 
-// The entry's full path: the autostart folder / "ペロリンSDR.desktop". Empty
-// when AutostartFolder is empty, so the caller writes nothing.
-std::filesystem::path SDRLinkPath();
+// An entry's full path: the autostart folder / (entryName + ".desktop").
+// Empty when AutostartFolder is empty, so the caller writes nothing.
+std::filesystem::path AutostartEntryPath(std::string_view entryName);
 
 // One argument of an Exec value, ready to be written into the file: quoted
 // when it holds a reserved character (or is empty), with '"', '`', '$' and

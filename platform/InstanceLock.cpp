@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/InstanceLock.h"
 
-#include "settings/Literals.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -35,11 +34,11 @@ InstanceLock::~InstanceLock()
         close(fd_);
 }
 
-std::filesystem::path InstanceLock::DefaultPath()
+std::filesystem::path InstanceLock::DefaultPath(std::string_view name)
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && runtime[0] == '/')
-        return std::filesystem::path(runtime) / lit::MutexName;
+        return std::filesystem::path(runtime) / name;
     const char* tmp = std::getenv("TMPDIR");
     std::filesystem::path dir = (tmp && tmp[0] == '/') ? tmp : "/tmp";
     dir /= "pelorin-" + std::to_string(geteuid());
@@ -52,7 +51,7 @@ std::filesystem::path InstanceLock::DefaultPath()
         dir /= "pelorin-runtime";
         PrivateFolder(dir);
     }
-    return dir / lit::MutexName;
+    return dir / name;
 }
 
 bool InstanceLock::TryAcquire()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 // Keeps the program to one running copy per user: an advisory lock on a file
 // in the user's runtime folder, held for the whole run. The kernel drops it
@@ -13,10 +14,9 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // $XDG_RUNTIME_DIR/PelorinMutex, or the same name in a private per-user
-    // folder (mode 0700) under the temporary folder when there is no runtime
-    // folder.
-    static std::filesystem::path DefaultPath();
+    // $XDG_RUNTIME_DIR/<name>, or the same name in a private per-user folder
+    // (mode 0700) under the temporary folder when there is no runtime folder.
+    static std::filesystem::path DefaultPath(std::string_view name);
 
     // True when this process now holds the lock. False when another process
     // holds it (another copy runs) or the file cannot be opened at all.

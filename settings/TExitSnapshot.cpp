@@ -3,6 +3,7 @@
 
 #include "platform/DesktopEntry.h"
 #include "settings/Literals.h"
+#include "settings/SDRLink.h"
 #include "settings/SettingsRegistry.h"
 #include "shared/ProgramPath.h"
 

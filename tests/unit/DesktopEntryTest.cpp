@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/DesktopEntry.h"
+#include "settings/SDRLink.h"
 
 #include "ScopedEnv.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "shared/Figures.h"
+#include "settings/Figures.h"
 
 #include "settings/Literals.h"
 #include "settings/TCustomSet.h"
