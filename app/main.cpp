@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/TFormPLN.h"
 #include "app/TFormServices.h"
+#include "components/ApplicationForms.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProcMemorySource.h"
 #include "platform/RegStore.h"
@@ -29,6 +30,8 @@ int main(int argc, char* argv[])
     const std::string sessionManager = TakeSessionManagerAddress();
     QApplication app(argc, argv);
     RestoreSessionManagerAddress(sessionManager);
+    // The dialogs' forms are deleted here, before the application object.
+    ApplicationForms forms;
     try {
         ProcMemorySource memory;
         RegStore store(RegStore::DefaultPath());

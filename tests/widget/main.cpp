@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "components/ApplicationForms.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    ApplicationForms forms;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
