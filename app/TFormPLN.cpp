@@ -3,6 +3,7 @@
 
 #include "app/MeterPainter.h"
 #include "app/TFormServices.h"
+#include "platform/DesktopEntry.h"
 #include "platform/InstanceLock.h"
 #include "platform/MemorySource.h"
 #include "platform/RegStore.h"
@@ -11,25 +12,20 @@
 #include "platform/qt/FontChoice.h"
 #include "platform/qt/TImageControl.h"
 #include "settings/CmdLine.h"
-#include "settings/DesktopKeeper.h"
 #include "settings/FallbackImport.h"
+#include "settings/Figures.h"
 #include "settings/Literals.h"
+#include "settings/SDRLink.h"
 #include "settings/SettingsRegistry.h"
 #include "settings/TRunFlags.h"
-#include "platform/DesktopEntry.h"
-#include "settings/SDRLink.h"
-#include "settings/Figures.h"
 
 #include "ui_FormPLN.h"
 
 #include <QCloseEvent>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QWindow>
-#include <QTimer>
 #include <QWindowStateChangeEvent>
 #include <climits>
 
@@ -39,16 +35,16 @@ constexpr QPoint kDesignPosition(424, 104);
 } // namespace
 
 TFormPLN::TFormPLN(TFormServices& services, QWidget* parent)
-    : QWidget(parent), Services(services), ui(std::make_unique<Ui::FormPLN>())
+    : QWidget(parent), services_(services), ui_(std::make_unique<Ui::FormPLN>())
 {
-    ui->setupUi(this);
+    ui_->setupUi(this);
     setFont(WithInstalledGothic(font()));
     setWindowIcon(QIcon(QStringLiteral(":/pelorin.png")));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
     // The name labels size themselves to their text, as the design has them.
-    for (QLabel* label : {ui->LabelMem, ui->LabelMemDiffe, ui->LabelSwap, ui->LabelSwapDiffe})
+    for (QLabel* label : {ui_->LabelMem, ui_->LabelMemDiffe, ui_->LabelSwap, ui_->LabelSwapDiffe})
         label->adjustSize();
     BuildMenu();
 
@@ -57,19 +53,17 @@ TFormPLN::TFormPLN(TFormServices& services, QWidget* parent)
     TimerUnTaskBar.setSingleShot(true);
     TimerUnTaskBar.setInterval(1000);
     connect(&TimerUnTaskBar, &QTimer::timeout, this, &TFormPLN::TimerUnTaskBarTimer);
-    TimerCalcWinStyle.setInterval(200);
-    connect(&TimerCalcWinStyle, &QTimer::timeout, this, &TFormPLN::TimerCalcWinStyleTimer);
     // The body of the window drags it and opens the menu: the panel and
     // everything on it but the buttons.
     for (QWidget* body : std::initializer_list<QWidget*>{
-             ui->PanelPelorin, ui->LabelMem, ui->LabelMemDiffe, ui->LabelSwap, ui->LabelSwapDiffe,
-             ui->LabelMemUnit, ui->LabelMemDiffeUnit, ui->LabelSwapUnit, ui->LabelSwapDiffeUnit,
-             ui->ImageMem, ui->ImageMemDiffe, ui->ImageSwap, ui->ImageSwapDiffe})
+             ui_->PanelPelorin, ui_->LabelMem, ui_->LabelMemDiffe, ui_->LabelSwap, ui_->LabelSwapDiffe,
+             ui_->LabelMemUnit, ui_->LabelMemDiffeUnit, ui_->LabelSwapUnit, ui_->LabelSwapDiffeUnit,
+             ui_->ImageMem, ui_->ImageMemDiffe, ui_->ImageSwap, ui_->ImageSwapDiffe})
         body->installEventFilter(this);
-    connect(ui->ButtonUpdate, &QPushButton::clicked, this, &TFormPLN::PmUpdateClick);
-    connect(ui->ButtonVriety, &QPushButton::clicked, this, &TFormPLN::ButtonVrietyClick);
+    connect(ui_->ButtonUpdate, &QPushButton::clicked, this, &TFormPLN::PmUpdateClick);
+    connect(ui_->ButtonVriety, &QPushButton::clicked, this, &TFormPLN::ButtonVrietyClick);
     // The settings dialog is not part of this build yet.
-    ui->ButtonSetting->setEnabled(false);
+    ui_->ButtonSetting->setEnabled(false);
 
     FormCreate();
 }
@@ -78,15 +72,15 @@ TFormPLN::~TFormPLN() = default;
 
 TImageControl* TFormPLN::Image(int index) const
 {
-    TImageControl* images[] = {ui->ImageMem, ui->ImageMemDiffe, ui->ImageSwap, ui->ImageSwapDiffe};
+    TImageControl* images[] = {ui_->ImageMem, ui_->ImageMemDiffe, ui_->ImageSwap, ui_->ImageSwapDiffe};
     return (index >= 0 && index < 4) ? images[index] : nullptr;
 }
 
 std::array<QWidget*, TLayoutInfo::ControlCount> TFormPLN::LayoutControls() const
 {
     // In the order of the layout table's positions.
-    return {ui->LabelMem, ui->LabelMemDiffe, ui->LabelSwap, ui->LabelSwapDiffe,
-            ui->ImageMem, ui->ImageMemDiffe, ui->ImageSwap, ui->ImageSwapDiffe};
+    return {ui_->LabelMem, ui_->LabelMemDiffe, ui_->LabelSwap, ui_->LabelSwapDiffe,
+            ui_->ImageMem, ui_->ImageMemDiffe, ui_->ImageSwap, ui_->ImageSwapDiffe};
 }
 
 void TFormPLN::BuildMenu()
@@ -114,32 +108,31 @@ void TFormPLN::SetAppTitle(const std::string& title)
 void TFormPLN::FormCreate()
 {
     SetAppTitle(std::string(lit::Title));
-    Minimized_ = false;
 
-    if (!Services.lock.TryAcquire() && Services.lock.HeldByAnother()) {
-        AnotherRunning_ = true;
-        if (const std::optional<uint32_t> other = ReadWindowHandle(Services.store))
-            Services.windows.ActivateWindow(*other);
+    if (!services_.lock.TryAcquire() && services_.lock.HeldByAnother()) {
+        AnotherRunning = true;
+        if (const std::optional<uint32_t> other = ReadWindowHandle(services_.store))
+            services_.windows.ActivateWindow(*other);
         return;
     }
 
     TimerUnTaskBar.start();
-    TimerCalcWinStyle.start();
+    twin_.StartWatching();
     move(kDesignPosition);
     BuildLayoutInfo();
     PublishWindowHandle();
     LoadSetting();
 
-    const CmdLineResult options = AnalyzeCmdLine(Services.args);
+    const CmdLineResult options = AnalyzeCmdLine(services_.args);
     if (options.Minimize)
-        Minimized_ = true;
+        minimize_.SetMinimized(true);
     RunFlags.QuitOnShow = RunFlags.QuitOnShow || options.QuitOnShow;
     RunFlags.ClearRegistry = RunFlags.ClearRegistry || options.ClearRegistry;
     if (options.DeleteShortcut)
         DeleteShortcut(SDRLinkPath());
 
     ApplySetting();
-    Created = true;
+    created_ = true;
     KeepSnapshot();
 }
 
@@ -155,16 +148,16 @@ void TFormPLN::PublishWindowHandle()
 {
     // The id a second copy activates, written again whenever it changes.
     const uint32_t id = NativeId();
-    if (id == PublishedId)
+    if (id == publishedId_)
         return;
-    PublishedId = id;
-    WriteWindowHandle(Services.store, id);
+    publishedId_ = id;
+    WriteWindowHandle(services_.store, id);
 }
 
 void TFormPLN::LoadSetting()
 {
     TWindowState window;
-    const bool complete = ::LoadSetting(Services.store, window, ExitState, CustomSet_);
+    const bool complete = ReadStoredSetting(services_.store, window, ExitState, CustomSet);
     if (window.Left)
         move(*window.Left, y());
     if (window.Top)
@@ -172,27 +165,23 @@ void TFormPLN::LoadSetting()
     // The native window exists already, and for one that exists Qt places
     // the client at the point; the stored point is the frame's corner.
     windowHandle()->setFramePosition(pos());
-    Minimized_ = window.Minimized;
+    minimize_.SetMinimized(window.Minimized);
     if (!complete) {
-        ImportFirstExportFile(Services.programFolder, CustomSet_);
-        BringIntoRange(CustomSet_);
+        ImportFirstExportFile(services_.programFolder, CustomSet);
+        BringIntoRange(CustomSet);
     }
 }
 
 void TFormPLN::ShowAtStart()
 {
-    if (AnotherRunning_)
-        return;
-    if (Minimized_)
-        showMinimized();
-    else
-        show();
+    if (!AnotherRunning)
+        minimize_.ShowAtStart();
 }
 
 void TFormPLN::FormShow()
 {
     RunFlags.Initializing = false;
-    if (AnotherRunning_ || RunFlags.QuitOnShow)
+    if (AnotherRunning || RunFlags.QuitOnShow)
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
@@ -200,9 +189,9 @@ void TFormPLN::FormClose()
 {
     // A second copy never loaded anything: saving would write its defaults
     // over what the running copy keeps.
-    if (AnotherRunning_ || Closing)
+    if (AnotherRunning || closing_)
         return;
-    Closing = true;
+    closing_ = true;
     ResyncPosition();
     SaveOnExit();
 }
@@ -212,27 +201,27 @@ TExitSnapshot TFormPLN::CurrentSnapshot() const
     TExitSnapshot snapshot;
     snapshot.Left = x();
     snapshot.Top = y();
-    snapshot.Minimized = Minimized_;
+    snapshot.Minimized = minimize_.Minimized();
     snapshot.ClearRegistry = RunFlags.ClearRegistry;
     snapshot.ExitState = ExitState;
-    snapshot.CustomSet = CustomSet_;
+    snapshot.CustomSet = CustomSet;
     return snapshot;
 }
 
 void TFormPLN::KeepSnapshot()
 {
-    if (Created)
-        Snapshot->Set(CurrentSnapshot());
+    if (created_)
+        snapshot_->Set(CurrentSnapshot());
 }
 
 void TFormPLN::SaveOnExit()
 {
-    ::SaveOnExit(Services.store, CurrentSnapshot());
+    WriteExitSnapshot(services_.store, CurrentSnapshot());
 }
 
 void TFormPLN::WMQueryEndSession()
 {
-    if (AnotherRunning_)
+    if (AnotherRunning)
         return;
     WriteRestoreShortcut(CurrentSnapshot());
 }
@@ -241,13 +230,13 @@ void TFormPLN::WMEndSession(bool ending)
 {
     // A signal arriving while a session manager's end is being carried out
     // finds everything written already.
-    if (AnotherRunning_ || SessionEnded)
+    if (AnotherRunning || sessionEnded_)
         return;
     SaveOnExit();
     if (ending) {
         // The program ends with the session; closing must not save again.
-        Closing = true;
-        SessionEnded = true;
+        closing_ = true;
+        sessionEnded_ = true;
     } else {
         // A shutdown that was called off leaves nothing in the autostart folder.
         DeleteShortcut(SDRLinkPath());
@@ -256,7 +245,7 @@ void TFormPLN::WMEndSession(bool ending)
 
 void TFormPLN::ApplySetting()
 {
-    CurWinStyle = CustomSet_.BaseWinStyle;
+    CurWinStyle = CustomSet.BaseWinStyle;
     ApplyWinStyle();
     ApplyStayOnTop();
     KeepInsideDesktop();
@@ -269,24 +258,24 @@ void TFormPLN::ApplySetting()
 
 void TFormPLN::ApplyUnitLabel()
 {
-    const QString label = QString::fromStdString(UnitLabel(CustomSet_.Unit));
-    ui->LabelMemUnit->setText(label);
-    ui->LabelMemDiffeUnit->setText(label);
-    ui->LabelSwapUnit->setText(label);
-    ui->LabelSwapDiffeUnit->setText(label);
+    const QString label = QString::fromStdString(UnitLabel(CustomSet.Unit));
+    ui_->LabelMemUnit->setText(label);
+    ui_->LabelMemDiffeUnit->setText(label);
+    ui_->LabelSwapUnit->setText(label);
+    ui_->LabelSwapDiffeUnit->setText(label);
 }
 
 void TFormPLN::ApplyInterval()
 {
     // An interval of 0 or less never fires (a zero-interval timer would fire
     // continuously); one beyond the timer's range is held at its maximum.
-    const int64_t ms = static_cast<int64_t>(CustomSet_.UpdateInterval) * 1000;
+    const int64_t ms = static_cast<int64_t>(CustomSet.UpdateInterval) * 1000;
     if (ms <= 0) {
         TimerInterval.stop();
         return;
     }
     TimerInterval.setInterval(static_cast<int>(std::min<int64_t>(ms, INT_MAX)));
-    if (CustomSet_.RegularUpdate)
+    if (CustomSet.RegularUpdate)
         TimerInterval.start();
     else
         TimerInterval.stop();
@@ -299,25 +288,25 @@ void TFormPLN::TimerIntervalTimer()
 
 void TFormPLN::UpdateInfo()
 {
-    if (Minimized_) {
+    if (minimize_.Minimized()) {
         ShowInfoInTitle();
         return;
     }
-    const int64_t d = UnitDivisor(CustomSet_.Unit);
+    const int64_t d = UnitDivisor(CustomSet.Unit);
     const uint64_t ud = static_cast<uint64_t>(d);
-    const MemoryReading reading = Services.memory.Read();
+    const MemoryReading reading = services_.memory.Read();
     const MemoryStatus& mem = reading.Mem;
 
-    DrawMeter(ui->ImageMem, mem.AvailPhys / ud, mem.TotalPhys / ud);
-    DrawDifferences(ui->ImageMemDiffe, ScaledDifference(mem.AvailPhys, PrevAvailPhys, d),
+    DrawMeter(ui_->ImageMem, mem.AvailPhys / ud, mem.TotalPhys / ud);
+    DrawDifferences(ui_->ImageMemDiffe, ScaledDifference(mem.AvailPhys, PrevAvailPhys, d),
                     ScaledDifference(mem.TotalPhys, PrevTotalPhys, d));
 
     // A failed swap read leaves the swap images and figures as they were.
     if (reading.Swap) {
         const uint64_t total = reading.Swap->Total;
         const uint64_t free = total - reading.Swap->InUse;
-        DrawMeter(ui->ImageSwap, free / ud, total / ud);
-        DrawDifferences(ui->ImageSwapDiffe, ScaledDifference(free, PrevSwapFree, d),
+        DrawMeter(ui_->ImageSwap, free / ud, total / ud);
+        DrawDifferences(ui_->ImageSwapDiffe, ScaledDifference(free, PrevSwapFree, d),
                         ScaledDifference(total, PrevSwapTotal, d));
         PrevSwapFree = free;
         PrevSwapTotal = total;
@@ -328,8 +317,8 @@ void TFormPLN::UpdateInfo()
 
 void TFormPLN::ShowInfoInTitle()
 {
-    const MemoryStatus mem = Services.memory.Read().Mem;
-    SetAppTitle(TitleWithFigures(mem, CustomSet_.Unit));
+    const MemoryStatus mem = services_.memory.Read().Mem;
+    SetAppTitle(TitleWithFigures(mem, CustomSet.Unit));
     PrevAvailPhys = mem.AvailPhys;
     PrevTotalPhys = mem.TotalPhys;
 }
@@ -346,7 +335,7 @@ void TFormPLN::DrawDifferences(TImageControl* image, int64_t left, int64_t right
 {
     QImage& bitmap = image->Bitmap();
     Canvas canvas(bitmap, font());
-    canvas.SetBrushColor(ui->PanelPelorin->palette().color(QPalette::Window));
+    canvas.SetBrushColor(ui_->PanelPelorin->palette().color(QPalette::Window));
     canvas.FillRect(0, 0, bitmap.width(), bitmap.height());
     meter::DrawDiffeLeft(canvas, left);
     meter::DrawDiffeRight(canvas, bitmap.width(), right);
@@ -372,15 +361,16 @@ void TFormPLN::ButtonVrietyClick()
 {
     // The button's place on the panel plus the window's outer corner: the menu
     // opens offset from the button by the frame and caption.
-    PMenuPelorin->popup(ui->ButtonVriety->pos() + pos());
+    PMenuPelorin->popup(ui_->ButtonVriety->pos() + pos());
 }
 
 void TFormPLN::MinimizeWindow()
 {
-    // Set first: iconifying reports the state change back at once.
-    Minimized_ = true;
-    if (!isMinimized())
-        showMinimized();
+    minimize_.Minimize();
+}
+
+void TFormPLN::WentMinimized()
+{
     ShowInfoInTitle();
     ApplyTaskBar();
     KeepSnapshot();
@@ -390,7 +380,6 @@ void TFormPLN::RestoreWindow()
 {
     FormShow();
     SetAppTitle(std::string(lit::Title));
-    Minimized_ = false;
     UpdateInfo();
     ApplyTaskBar();
     KeepSnapshot();
@@ -407,10 +396,10 @@ void TFormPLN::BuildLayoutInfo()
     const auto controls = LayoutControls();
     for (size_t i = 0; i < TLayoutInfo::ControlCount; ++i)
         design.Pos[i] = {controls[i]->x(), controls[i]->y()};
-    design.BevelSepTop = ui->BevelSep->y();
-    design.ImageMemDiffeHeight = ui->ImageMemDiffe->height();
-    design.ImageMemWidth = ui->ImageMem->width();
-    LayoutInfo = ::BuildLayoutInfo(design);
+    design.BevelSepTop = ui_->BevelSep->y();
+    design.ImageMemDiffeHeight = ui_->ImageMemDiffe->height();
+    design.ImageMemWidth = ui_->ImageMem->width();
+    LayoutInfo = LayoutTableFromDesign(design);
 }
 
 void TFormPLN::SetWindowFlagsInPlace(Qt::WindowFlags flags)
@@ -436,8 +425,8 @@ void TFormPLN::ApplyWinStyle()
     Qt::WindowFlags flags = windowFlags();
     flags.setFlag(Qt::FramelessWindowHint, !framed);
     SetWindowFlagsInPlace(flags);
-    ui->PanelPelorin->setFrameStyle(framed ? QFrame::NoFrame : (QFrame::Panel | QFrame::Raised));
-    ui->PanelPelorin->setLineWidth(1);
+    ui_->PanelPelorin->setFrameStyle(framed ? QFrame::NoFrame : (QFrame::Panel | QFrame::Raised));
+    ui_->PanelPelorin->setLineWidth(1);
     setFixedSize(layout.Width, layout.Height);
 
     const auto controls = LayoutControls();
@@ -446,47 +435,15 @@ void TFormPLN::ApplyWinStyle()
     KeepInsideDesktop();
 }
 
-bool TFormPLN::CalcMOWinStyle()
-{
-    const int32_t style = MouseOverWinStyle(CustomSet_.BaseWinStyle, CustomSet_.MOExpDiffe);
-    const bool changed = style != CurWinStyle;
-    CurWinStyle = style;
-    return changed;
-}
-
-void TFormPLN::TimerCalcWinStyleTimer()
-{
-    const QPoint cursor = QCursor::pos();
-    const QRect outer = frameGeometry();
-    if (CursorInsideWindow({cursor.x(), cursor.y()}, outer.x(), outer.y(), outer.width(), outer.height()))
-        return;
-    // Once the cursor is away nothing is left to watch: the timer rests until
-    // the next mouse move over the window.
-    TimerCalcWinStyle.stop();
-    if (CustomSet_.BaseWinStyle != CurWinStyle) {
-        CurWinStyle = CustomSet_.BaseWinStyle;
-        ApplyWinStyle();
-    }
-}
-
 void TFormPLN::KeepInsideDesktop()
 {
-    const QRect outer = frameGeometry();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QSize size = screen->geometry().size();
-    const bool active = KeepInsideDesktopActive(RunFlags.Initializing, Dragging, CustomSet_.InsideDesktop);
-    const TPoint place = KeepInsideDesktopPos({outer.x(), outer.y(), outer.width(), outer.height()},
-                                              size.width(), size.height(), active);
-    if (place.x != outer.x() || place.y != outer.y())
-        move(place.x, place.y);
+    drag_.KeepInside(RunFlags.Initializing, CustomSet.InsideDesktop);
 }
 
 void TFormPLN::ApplyStayOnTop()
 {
     Qt::WindowFlags flags = windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, CustomSet_.StayOnTop);
+    flags.setFlag(Qt::WindowStaysOnTopHint, CustomSet.StayOnTop);
     SetWindowFlagsInPlace(flags);
 }
 
@@ -496,7 +453,7 @@ void TFormPLN::ApplyTaskBar()
     // and the one-second timer apply it again after mapping.
     if (!isVisible())
         return;
-    Services.windows.SetSkipTaskbar(NativeId(), !Minimized_ && CustomSet_.UnTaskBar);
+    services_.windows.SetSkipTaskbar(NativeId(), !minimize_.Minimized() && CustomSet.UnTaskBar);
 }
 
 void TFormPLN::TimerUnTaskBarTimer()
@@ -513,7 +470,7 @@ void TFormPLN::ResyncPosition()
     // believing 0,0 and the next resize, drag or save would use it.
     if (!isVisible() || isMinimized())
         return;
-    const std::optional<std::pair<int, int>> real = Services.windows.FramePosition(NativeId());
+    const std::optional<std::pair<int, int>> real = services_.windows.FramePosition(NativeId());
     if (real && (real->first != x() || real->second != y()))
         move(real->first, real->second);
 }
@@ -523,26 +480,19 @@ void TFormPLN::PanelPelorinMouseDown(Qt::MouseButton button, QPoint cursor)
     if (button != Qt::LeftButton)
         return;
     ResyncPosition();
-    Dragging = true;
-    DragOffset = cursor - pos();
+    drag_.Grip(cursor);
 }
 
 void TFormPLN::PanelPelorinMouseMove(QPoint cursor)
 {
-    if (Dragging) {
-        move(cursor - DragOffset);
-        return;
-    }
-    if (CalcMOWinStyle())
-        ApplyWinStyle();
-    if (!TimerCalcWinStyle.isActive())
-        TimerCalcWinStyle.start();
+    if (!drag_.Carry(cursor))
+        twin_.CursorOver();
 }
 
 void TFormPLN::PanelPelorinMouseUp(Qt::MouseButton button, QPoint cursor)
 {
     if (button == Qt::LeftButton) {
-        Dragging = false;
+        drag_.Drop();
         KeepInsideDesktop();
     } else if (button == Qt::RightButton) {
         PMenuPelorin->popup(cursor);
@@ -597,19 +547,12 @@ void TFormPLN::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-    if (isMinimized() && !Minimized_) {
-        // Iconified by the window manager or the caption button: the same as
-        // the menu item.
-        MinimizeWindow();
-    } else if ((change->oldState() & Qt::WindowMinimized) && !isMinimized() && Minimized_) {
-        RestoreWindow();
-    }
+    minimize_.StateChanged(*static_cast<QWindowStateChangeEvent*>(event));
 }
 
 void TFormPLN::WindowShown()
 {
-    if (!Created || AnotherRunning_ || Closing)
+    if (!created_ || AnotherRunning || closing_)
         return;
     PublishWindowHandle();
     ApplyTaskBar();

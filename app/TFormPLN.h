@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "settings/TCustomSet.h"
-#include "settings/TExitState.h"
+#include "app/MinimizeCycle.h"
+#include "app/MouseOverTwin.h"
+#include "app/WindowDrag.h"
 #include "platform/SessionEndHandler.h"
+#include "settings/TCustomSet.h"
 #include "settings/TExitSnapshot.h"
+#include "settings/TExitState.h"
 #include "settings/TLayoutInfo.h"
 
 #include <QTimer>
-#include <array>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -22,6 +25,9 @@ class FormPLN;
 
 // The monitor window: two bars with their difference rows, the popup menu,
 // the refresh timers, and the program's single-copy start and its exit.
+//
+// Members that the form's design names (its controls, timers, records and
+// state) keep those names; every other member ends in an underscore.
 class TFormPLN : public QWidget, public SessionEndHandler {
     Q_OBJECT
 
@@ -31,23 +37,23 @@ public:
 
     // Another copy was running at start: that copy was asked to come forward
     // and this one only has to end, without showing itself or saving.
-    bool AnotherRunning() const { return AnotherRunning_; }
-    bool Minimized() const { return Minimized_; }
+    bool IsSecondCopy() const { return AnotherRunning; }
+    bool Minimized() const { return minimize_.Minimized(); }
     // Shows the window the way the stored state asks: normally, or iconified
     // from the start without ever showing it normally first.
     void ShowAtStart();
 
-    const TCustomSet& CustomSet() const { return CustomSet_; }
+    const TCustomSet& Settings() const { return CustomSet; }
     QMenu* PopupMenu() const { return PMenuPelorin; }
     TImageControl* Image(int index) const;  // ImageMem, ImageMemDiffe, ImageSwap, ImageSwapDiffe
     const QTimer& IntervalTimer() const { return TimerInterval; }
-    const QTimer& CalcWinStyleTimer() const { return TimerCalcWinStyle; }
+    const QTimer& CalcWinStyleTimer() const { return twin_.Timer(); }
     int32_t CurrentWinStyle() const { return CurWinStyle; }
     const TLayoutTable& Layouts() const { return LayoutInfo; }
 
     // What ending now would write, kept current for a last-chance save from
     // outside the event loop.
-    std::shared_ptr<TExitSnapshotHolder> SnapshotHolder() const { return Snapshot; }
+    std::shared_ptr<TExitSnapshotHolder> SnapshotHolder() const { return snapshot_; }
 
     // The end of the user's session: asked, then ended or cancelled.
     void QueryEndSession() override { WMQueryEndSession(); }
@@ -67,8 +73,8 @@ public:
     void ButtonVrietyClick();
 
     void ApplyWinStyle();
-    bool CalcMOWinStyle();
-    void TimerCalcWinStyleTimer();
+    bool CalcMOWinStyle() { return twin_.CalcStyle(); }
+    void TimerCalcWinStyleTimer() { twin_.CheckCursor(); }
     void KeepInsideDesktop();
     void ApplyStayOnTop();
     void ApplyTaskBar();
@@ -92,6 +98,8 @@ private:
     TExitSnapshot CurrentSnapshot() const;
     void KeepSnapshot();
     void MinimizeWindow();
+    // What follows the minimise and the restore of the window.
+    void WentMinimized();
     void RestoreWindow();
     void PublishWindowHandle();
     uint32_t NativeId();
@@ -110,28 +118,28 @@ private:
     void PanelPelorinMouseUp(Qt::MouseButton button, QPoint cursor);
     void SetWindowFlagsInPlace(Qt::WindowFlags flags);
 
-    TFormServices& Services;
-    std::unique_ptr<Ui::FormPLN> ui;
+    TFormServices& services_;
+    std::unique_ptr<Ui::FormPLN> ui_;
     QMenu* PMenuPelorin = nullptr;
     QTimer TimerInterval;
     QTimer TimerUnTaskBar;
-    QTimer TimerCalcWinStyle;
 
-    bool Minimized_ = false;
-    bool AnotherRunning_ = false;
-    bool Created = false;
-    bool Closing = false;
-    bool SessionEnded = false;
-    uint32_t PublishedId = 0;
-    bool Dragging = false;
-    QPoint DragOffset;
-    TLayoutTable LayoutInfo{};
+    bool AnotherRunning = false;
     int32_t CurWinStyle = 0;
+    TLayoutTable LayoutInfo{};
     uint64_t PrevTotalPhys = 0;
     uint64_t PrevAvailPhys = 0;
     uint64_t PrevSwapTotal = 0;
     uint64_t PrevSwapFree = 0;
-    TCustomSet CustomSet_;
+    TCustomSet CustomSet;
     TExitState ExitState;
-    std::shared_ptr<TExitSnapshotHolder> Snapshot = std::make_shared<TExitSnapshotHolder>();
+
+    WindowDrag drag_{*this};
+    MinimizeCycle minimize_{*this, [this] { WentMinimized(); }, [this] { RestoreWindow(); }};
+    MouseOverTwin twin_{*this, CustomSet, CurWinStyle, [this] { ApplyWinStyle(); }};
+    bool created_ = false;
+    bool closing_ = false;
+    bool sessionEnded_ = false;
+    uint32_t publishedId_ = 0;
+    std::shared_ptr<TExitSnapshotHolder> snapshot_ = std::make_shared<TExitSnapshotHolder>();
 };

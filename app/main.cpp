@@ -48,7 +48,7 @@ int main(int argc, char* argv[])
 
         TFormPLN window(services);
         form = &window;
-        if (window.AnotherRunning())
+        if (window.IsSecondCopy())
             return 0;
 
         // The end of the session arrives from the session manager, as a
@@ -60,7 +60,7 @@ int main(int argc, char* argv[])
         SetLastChanceSave([snapshot = window.SnapshotHolder(), &store] {
             const TExitSnapshot last = snapshot->Get();
             WriteRestoreShortcut(last);
-            SaveOnExit(store, last);
+            WriteExitSnapshot(store, last);
         });
 
         window.ShowAtStart();

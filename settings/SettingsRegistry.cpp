@@ -48,7 +48,7 @@ bool ReadSequence(const RegTree& tree, TWindowState& window, TExitState& exitSta
 
 } // namespace
 
-bool LoadSetting(RegStore& store, TWindowState& window, TExitState& exitState, TCustomSet& set)
+bool ReadStoredSetting(RegStore& store, TWindowState& window, TExitState& exitState, TCustomSet& set)
 {
     // Opening the keys creates them, as a first run leaves an empty ExitState
     // key behind; the Pref key is only reached when the exit state was read.

@@ -20,7 +20,7 @@ struct TWindowState {
 // assigned as soon as it is read; the first missing or mistyped value ends
 // the sequence and the result is false, so the caller can fall back to an
 // export file. Unit and BaseWinStyle are brought into range.
-bool LoadSetting(RegStore& store, TWindowState& window, TExitState& exitState, TCustomSet& set);
+bool ReadStoredSetting(RegStore& store, TWindowState& window, TExitState& exitState, TCustomSet& set);
 
 // Writes the fourteen values back; flags as 0 or 1. Errors are ignored.
 void SaveSetting(RegStore& store, int32_t left, int32_t top, bool minimized,

@@ -21,7 +21,7 @@ TExitSnapshot TExitSnapshotHolder::Get() const
     return snapshot_;
 }
 
-void SaveOnExit(RegStore& store, const TExitSnapshot& snapshot)
+void WriteExitSnapshot(RegStore& store, const TExitSnapshot& snapshot)
 {
     if (snapshot.ClearRegistry)
         DeleteRegKey(store);

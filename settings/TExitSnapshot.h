@@ -36,7 +36,7 @@ private:
 
 // Saves the exit state and the settings, or, when the command line asked for
 // it, removes the program's key altogether.
-void SaveOnExit(RegStore& store, const TExitSnapshot& snapshot);
+void WriteExitSnapshot(RegStore& store, const TExitSnapshot& snapshot);
 
 // When shutdown restore is on, leaves an autostart entry that starts the
 // program again at the next login, minimised when it is minimised now.

@@ -30,7 +30,7 @@ bool NoDiffeWinStyle(uint32_t style)
     }
 }
 
-TLayoutTable BuildLayoutInfo(const TDesignGeometry& design)
+TLayoutTable LayoutTableFromDesign(const TDesignGeometry& design)
 {
     using C = TLayoutInfo;
 

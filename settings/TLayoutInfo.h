@@ -63,7 +63,7 @@ void SwapPos(TPoint& a, TPoint& b);
 bool NoDiffeWinStyle(uint32_t style);
 
 // The nine layouts, indexed by window style, derived from the design geometry.
-TLayoutTable BuildLayoutInfo(const TDesignGeometry& design);
+TLayoutTable LayoutTableFromDesign(const TDesignGeometry& design);
 
 // The style to show while the mouse is over the window: a style without
 // difference rows turns into its twin with them (one lower) when the

@@ -61,7 +61,7 @@ TEST(LayoutInfoTest, DesignGeometryGivesTheNineLayouts)
     };
     ASSERT_EQ(rows.size(), 9u);
 
-    const TLayoutTable table = BuildLayoutInfo(DesignGeometry());
+    const TLayoutTable table = LayoutTableFromDesign(DesignGeometry());
     for (const LayoutRow& row : rows) {
         SCOPED_TRACE("style " + std::to_string(row.style));
         const TLayoutInfo& info = table[row.style];
@@ -82,7 +82,7 @@ TEST(LayoutInfoTest, ScaledGeometryDerivesSizesFromTheControls)
     g.ImageMemDiffeHeight = 26;
     g.ImageMemWidth = 206;
 
-    const TLayoutTable t = BuildLayoutInfo(g);
+    const TLayoutTable t = LayoutTableFromDesign(g);
 
     struct Size {
         int style;

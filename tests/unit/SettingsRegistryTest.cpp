@@ -30,7 +30,7 @@ struct LoadOutcome {
 LoadOutcome Load(RegStore& store)
 {
     LoadOutcome out{};
-    out.complete = LoadSetting(store, out.window, out.exitState, out.set);
+    out.complete = ReadStoredSetting(store, out.window, out.exitState, out.set);
     return out;
 }
 

@@ -246,7 +246,7 @@ TEST_F(MonitorWindow, SecondCopyActivatesTheFirstAndTouchesNothing)
     InstanceLock otherLock(dir.filePath("PelorinMutex").toStdString());
     TFormServices otherServices{memory, store, windows, otherLock, {"/Q"}, dir.path().toStdString()};
     TFormPLN second(otherServices);
-    EXPECT_TRUE(second.AnotherRunning());
+    EXPECT_TRUE(second.IsSecondCopy());
     ASSERT_EQ(windows.activated.size(), 1u);
     EXPECT_EQ(windows.activated[0], firstId);
     second.close();
