@@ -69,6 +69,9 @@ struct CgroupMemoryLimits::Level {
     Level& operator=(const Level&) = delete;
 
     int dir = -1;
+    // The top of the mount without memory.max is the hierarchy's root, which
+    // never gets one: not looked for again until the groups are found anew.
+    bool neverLimited = false;
     KeptFile limit;
     KeptFile usage;
     KeptFile stat;
@@ -219,6 +222,7 @@ bool CgroupMemoryLimits::Build(std::string_view membershipText)
             folder = GroupFolder(mount, *group);
             if (folder) {
                 hierarchy_ = hierarchy;
+                hiddenAbove_ = mount.Root != "/";
                 top = mount.MountPoint;
                 break;
             }
@@ -280,8 +284,13 @@ std::optional<CgroupMemory> CgroupMemoryLimits::ReadLevels(uint64_t memTotal, ui
     const FileNames& names = legacy ? kLegacyNames : kUnifiedNames;
     CgroupMemory group;
 
+    // Without swap on the machine no group's swap limit can be below it.
+    const bool readSwap = swapTotal > 0;
+
     for (size_t i = 0; i < levels_.size(); ++i) {
         Level& level = *levels_[i];
+        if (level.neverLimited)
+            continue;
         LevelFigures figures(level.dir, names, legacy, buffer_);
 
         uint64_t limit = kNoCgroupLimit;
@@ -291,8 +300,10 @@ std::optional<CgroupMemory> CgroupMemoryLimits::ReadLevels(uint64_t memTotal, ui
         // legacy group has the files.
         if (gotLimit == Got::Failed || (gotLimit == Got::Missing && legacy))
             return std::nullopt;
-        if (gotLimit == Got::Missing)
+        if (gotLimit == Got::Missing) {
+            level.neverLimited = i + 1 == levels_.size();
             continue;
+        }
         if (limit < memTotal) {
             const std::optional<uint64_t> room = figures.MemRoom(limit, level.usage, level.stat);
             if (!room)
@@ -303,8 +314,9 @@ std::optional<CgroupMemory> CgroupMemoryLimits::ReadLevels(uint64_t memTotal, ui
         // The legacy controller sums the limits above the program's group
         // into its memory.stat, including those of groups a container does
         // not show. Where such a group is the tightest, the program's own
-        // group's usage is the best measure of the room left under it.
-        if (legacy && i == 0) {
+        // group's usage is the best measure of the room left under it. Where
+        // every group is in sight, the walk finds them all without it.
+        if (legacy && i == 0 && hiddenAbove_) {
             const MemoryStatFields* stat = figures.Stat(level.stat);
             if (!stat || !stat->HierarchicalMemoryLimit)
                 return std::nullopt;
@@ -315,7 +327,7 @@ std::optional<CgroupMemory> CgroupMemoryLimits::ReadLevels(uint64_t memTotal, ui
                     return std::nullopt;
                 Take(group.Mem, hierarchical, *room);
             }
-            if (stat->HierarchicalMemswLimit) {
+            if (readSwap && stat->HierarchicalMemswLimit) {
                 const uint64_t swapLimit = LegacySwapLimit(*stat->HierarchicalMemswLimit, hierarchical, memTotal);
                 if (swapLimit < swapTotal) {
                     const std::optional<uint64_t> room = figures.SwapRoom(swapLimit, level.swapUsage, level.usage);
@@ -326,6 +338,8 @@ std::optional<CgroupMemory> CgroupMemoryLimits::ReadLevels(uint64_t memTotal, ui
             }
         }
 
+        if (!readSwap)
+            continue;
         // Without swap accounting there are no swap files: no swap limit.
         uint64_t swapFigure = kNoCgroupLimit;
         const Got gotSwap = figures.Value(level.swapLimit, names.swapLimit, swapFigure);

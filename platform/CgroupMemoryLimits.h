@@ -65,6 +65,9 @@ private:
     std::string builtFor_;
     bool built_ = false;
     CgroupHierarchy hierarchy_ = CgroupHierarchy::Unified;
+    // The mount shows a group below the hierarchy's root, so limits may sit
+    // on groups above the top level that are out of sight.
+    bool hiddenAbove_ = false;
     std::vector<std::unique_ptr<Level>> levels_;  // the program's own group first
     std::vector<char> buffer_;
 };
