@@ -105,6 +105,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::fflush(stdout);
+    PrintRatio(reporter, "BM_LimitedGroupReading", "BM_RawMeminfoRead", 3.0);
     PrintRatio(reporter, "BM_WindowReading", "BM_RawMeminfoRead", 3.0);
     PrintRatio(reporter, "BM_WindowReadingShown", "BM_RawMeminfoRead", 3.0);
     return 0;

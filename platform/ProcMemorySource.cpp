@@ -1,58 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "platform/ProcMemorySource.h"
 
+#include "platform/KernelFile.h"
 #include "platform/MeminfoParser.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
-#include <fcntl.h>
-#include <new>
 #include <optional>
 #include <string>
 #include <sys/sysinfo.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
 
-// /proc/meminfo is about 1.5 KiB; anything far larger is not a meminfo file
-// (or a device that never ends), and a cut-off text could end mid-number.
-constexpr size_t kMaxFileSize = 1024 * 1024;
-
-// The whole file in one open/read/close, so both halves of a reading come
-// from the same moment. Empty when the file cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-
-    std::optional<std::string> text;
-    try {
-        std::string buffer;
-        char chunk[4096];
-        for (;;) {
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                break;
-            }
-            if (n == 0) {
-                text = std::move(buffer);
-                break;
-            }
-            if (buffer.size() + static_cast<size_t>(n) > kMaxFileSize)
-                break;
-            buffer.append(chunk, static_cast<size_t>(n));
-        }
-    } catch (const std::bad_alloc&) {
-        // Treated like an unreadable file: the reading must not throw.
-        text.reset();
-    }
-    ::close(fd);
-    return text;
-}
+// /proc/meminfo is about 1.5 KiB; anything far larger is not a meminfo file.
+constexpr size_t kMaxMeminfoSize = 1024 * 1024;
 
 uint64_t SaturatingMul(uint64_t a, uint64_t b)
 {
@@ -85,17 +47,30 @@ MemoryStatus MemoryFromSysinfo()
 
 }  // namespace
 
-ProcMemorySource::ProcMemorySource(std::string path)
-    : path_(std::move(path))
+ProcMemorySource::ProcMemorySource()
+    : ProcMemorySource("/proc/meminfo", CgroupRoots{})
 {
 }
+
+ProcMemorySource::ProcMemorySource(std::string meminfoPath)
+    : path_(std::move(meminfoPath))
+{
+}
+
+ProcMemorySource::ProcMemorySource(std::string meminfoPath, CgroupRoots roots)
+    : path_(std::move(meminfoPath))
+    , limits_(std::make_unique<CgroupMemoryLimits>(std::move(roots)))
+{
+}
+
+ProcMemorySource::~ProcMemorySource() = default;
 
 MemoryReading ProcMemorySource::Read()
 {
     MemoryReading reading;
 
     MeminfoFields fields;
-    if (const std::optional<std::string> text = ReadWholeFile(path_))
+    if (const std::optional<std::string> text = ReadWholeFile(path_, kMaxMeminfoSize))
         fields = ParseMeminfo(*text);
 
     if (const std::optional<MemoryStatus> mem = MemoryFromMeminfo(fields))
@@ -104,5 +79,28 @@ MemoryReading ProcMemorySource::Read()
         reading.Mem = MemoryFromSysinfo();
     // No fallback for swap: a missing swap half is reported, not guessed.
     reading.Swap = SwapFromMeminfo(fields);
+
+    if (limits_) {
+        const uint64_t swapTotal = reading.Swap ? reading.Swap->Total : 0;
+        if (const std::optional<CgroupMemory> group = limits_->Read(reading.Mem.TotalPhys, swapTotal))
+            reading = HeldToGroup(reading, *group);
+    }
     return reading;
+}
+
+MemoryReading HeldToGroup(MemoryReading machine, const CgroupMemory& group)
+{
+    MemoryStatus& mem = machine.Mem;
+    if (group.Mem.Limit < mem.TotalPhys) {
+        mem.TotalPhys = group.Mem.Limit;
+        mem.AvailPhys = std::min({group.Mem.Room, mem.AvailPhys, mem.TotalPhys});
+    }
+    if (machine.Swap && group.Swap.Limit < machine.Swap->Total) {
+        SwapStatus& swap = *machine.Swap;
+        const uint64_t machineFree = swap.Total - std::min(swap.InUse, swap.Total);
+        swap.Total = group.Swap.Limit;
+        const uint64_t free = std::min({group.Swap.Room, machineFree, swap.Total});
+        swap.InUse = swap.Total - free;
+    }
+    return machine;
 }

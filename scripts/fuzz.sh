@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${PELORIN_FUZZ_SECONDS:-30}
-targets=(fuzz_export_reader fuzz_regtree fuzz_meminfo)
+targets=(fuzz_export_reader fuzz_regtree fuzz_meminfo fuzz_cgroup)
 
 # -O1 keeps the runs fast while asserts stay in.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DPELORIN_FUZZ=ON \
