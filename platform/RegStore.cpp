@@ -251,12 +251,23 @@ bool RegStore::Update(const std::function<void(RegTree&)>& change)
             return false;
         RegTree tree = RegTree::Parse(text);
         change(tree);
+        // A file without the header could not be read at all: perhaps
+        // another program's, perhaps the user's own edit gone wrong. It is
+        // moved aside as Pelorin.reg.bad rather than lost, and put back if
+        // the new file cannot be written.
+        const bool keepAside = !RegTree::HasHeader(text) && text.find_first_not_of(" \t\r\n") != std::string::npos;
+        const std::filesystem::path aside(file_.native() + ".bad");
+        if (keepAside && ::rename(file_.c_str(), aside.c_str()) != 0)
+            return false;
         // Written beside the file and renamed over it, so a reader or a crash
         // sees either the whole old file or the whole new one. The settings
         // are the user's own, so the file stays private whatever the umask,
         // and a link at its path is replaced like any old file.
-        return WriteFileAtomically(file_.native(), tree.Serialize(),
-                                   {.mode = 0600, .replaceLink = true});
+        const bool written = WriteFileAtomically(file_.native(), tree.Serialize(),
+                                                 {.mode = 0600, .replaceLink = true});
+        if (!written && keepAside)
+            ::rename(aside.c_str(), file_.c_str());
+        return written;
     } catch (const std::exception&) {
         return false;
     }

@@ -115,7 +115,8 @@ TEST_F(RegStoreTest, FileIsPrivateAndPlainWhateverWasThere)
         SCOPED_TRACE(c.label);
         fs::remove_all(file_.parent_path());
         fs::create_directories(file_.parent_path());
-        WriteText(elsewhere, "keep");
+        const std::string keep = "REGEDIT4\r\n\r\n; elsewhere\r\n";
+        WriteText(elsewhere, keep);
         c.arrange();
 
         const mode_t saved = ::umask(c.umask);
@@ -128,7 +129,7 @@ TEST_F(RegStoreTest, FileIsPrivateAndPlainWhateverWasThere)
         EXPECT_TRUE(S_ISREG(st.st_mode));
         EXPECT_EQ(st.st_mode & 07777, 0600u);
         EXPECT_EQ(RegStore(file_).Load().ReadInteger(kPref, "Unit"), 2);
-        EXPECT_EQ(ReadText(elsewhere), "keep");
+        EXPECT_EQ(ReadText(elsewhere), keep);
         EXPECT_EQ(FolderEntries(file_.parent_path()), (std::set<std::string>{"Pelorin.reg", "Pelorin.reg.lock"}));
     }
 }
@@ -150,6 +151,51 @@ TEST_F(RegStoreTest, DamagedFileIsReplacedByASoundOne)
     EXPECT_EQ(tree.ReadInteger(kPref, "Unit"), 2);
     EXPECT_EQ(tree.ReadInteger(kPref, "SDR"), 1);
     EXPECT_EQ(tree.Find(kPref, "Cut"), nullptr);
+}
+
+TEST_F(RegStoreTest, AFileThatCannotBeReadAtAllIsKeptAsideBeforeItIsReplaced)
+{
+    fs::create_directories(file_.parent_path());
+    const fs::path aside = file_.native() + ".bad";
+    const struct {
+        const char* label;
+        std::string text;
+        bool readable;
+    } cases[] = {
+        {"another format", "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n", false},
+        {"no header", "[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\r\n\"Unit\"=dword:00000002\r\n", false},
+        {"byte-order mark", "\xEF\xBB\xBFREGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\r\n\"Unit\"=dword:00000002\r\n", true},
+        {"blank lines first", "\r\n\r\nREGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\r\n\"Unit\"=dword:00000002\r\n", true},
+        {"empty", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove(aside);
+        WriteText(file_, c.text);
+        RegStore store(file_);
+        ASSERT_TRUE(store.Update([](RegTree& tree) { tree.SetDword(kPref, "SDR", 1); }));
+        const RegTree tree = store.Load();
+        EXPECT_EQ(tree.ReadInteger(kPref, "SDR"), 1);
+        if (c.readable) {
+            EXPECT_FALSE(fs::exists(aside));
+            if (!c.text.empty()) {
+                EXPECT_EQ(tree.ReadInteger(kPref, "Unit"), 2);
+            }
+        } else {
+            EXPECT_EQ(ReadText(aside), c.text);
+        }
+    }
+}
+
+TEST_F(RegStoreTest, LinesNotUnderstoodAreWrittenBack)
+{
+    fs::create_directories(file_.parent_path());
+    WriteText(file_, "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\n"
+                     "\"Path\"=hex(2):25,00,00,00\n\"Gone\"=-\n\"Single\"=\"C:\\Temp\"\n");
+    ASSERT_TRUE(RegStore(file_).Update([](RegTree& tree) { tree.SetDword(kPref, "SDR", 1); }));
+    EXPECT_EQ(ReadText(file_),
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\r\n"
+              "\"Path\"=hex(2):25,00,00,00\r\n\"Gone\"=-\r\n\"Single\"=\"C:\\Temp\"\r\n\"SDR\"=dword:00000001\r\n\r\n");
 }
 
 TEST_F(RegStoreTest, FailedUpdateLeavesTheOldFileAndReturnsFalse)
