@@ -4,12 +4,17 @@
 #include "shared/AtomicFile.h"
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <exception>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -26,7 +31,15 @@ public:
     FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(FileDescriptor&&) = delete;
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        if (this != &other) {
+            if (fd_ >= 0)
+                ::close(fd_);
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
     ~FileDescriptor()
     {
         if (fd_ >= 0)
@@ -34,6 +47,7 @@ public:
     }
 
     int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
     bool Valid() const { return fd_ >= 0; }
 
 private:
@@ -45,28 +59,99 @@ std::filesystem::path LockPath(const std::filesystem::path& file)
     return std::filesystem::path(file.native() + ".lock");
 }
 
-// Opens the companion lock file and takes the lock; an invalid descriptor
-// when either fails.
-FileDescriptor TakeLock(const std::filesystem::path& file, int operation)
+// How long a load or an update waits for another process's lock. A copy
+// that is writing holds it for milliseconds; one held longer is stuck or
+// hostile, and the start must not wait on it.
+constexpr auto kLockWait = std::chrono::milliseconds(1500);
+
+enum class LockResult { Taken, NoLockFile, Busy };
+
+// A lock wait handed to a thread of its own, since flock has no time limit.
+// The descriptor belongs to the wait until the caller takes it; a wait the
+// caller gave up on closes it when the lock finally comes, which lets the
+// lock go again at once.
+struct LockWait {
+    explicit LockWait(int descriptor) : fd(descriptor) {}
+    ~LockWait()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    LockWait(const LockWait&) = delete;
+    LockWait& operator=(const LockWait&) = delete;
+
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    bool taken = false;
+    int fd;
+};
+
+// Opens the companion lock file and takes the lock, waiting at most kLockWait
+// for another holder. A blocking flock in a helper thread keeps the waiters
+// in the kernel's queue, so that a copy saving in a tight loop cannot starve
+// another one as retrying would. The lock file is opened without following a
+// link and without blocking, and anything but a plain file is refused, so a
+// link planted at its path cannot create or lock a file elsewhere.
+LockResult TakeLock(const std::filesystem::path& file, int operation, FileDescriptor& lock)
 {
-    FileDescriptor fd(::open(LockPath(file).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (!fd.Valid())
-        return fd;
+    FileDescriptor fd(::open(LockPath(file).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600));
+    struct stat info {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return LockResult::NoLockFile;
     int result;
     do
-        result = ::flock(fd.Get(), operation);
+        result = ::flock(fd.Get(), operation | LOCK_NB);
     while (result != 0 && errno == EINTR);
-    return result == 0 ? std::move(fd) : FileDescriptor();
+    if (result == 0) {
+        lock = std::move(fd);
+        return LockResult::Taken;
+    }
+    if (errno != EWOULDBLOCK)
+        return LockResult::NoLockFile;
+
+    auto wait = std::make_shared<LockWait>(fd.Release());
+    std::thread([wait, operation] {
+        int got;
+        do
+            got = ::flock(wait->fd, operation);
+        while (got != 0 && errno == EINTR);
+        const std::lock_guard<std::mutex> guard(wait->mutex);
+        wait->done = true;
+        wait->taken = got == 0;
+        wait->ended.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> guard(wait->mutex);
+    if (!wait->ended.wait_for(guard, kLockWait, [&] { return wait->done; }))
+        return LockResult::Busy;
+    if (!wait->taken)
+        return LockResult::NoLockFile;
+    lock = FileDescriptor(std::exchange(wait->fd, -1));
+    return LockResult::Taken;
 }
 
+// What ReadFile found at the path.
+struct FileState {
+    bool exists = false;
+    bool readOnly = false;  // no write permission bit for anyone
+};
+
 // A missing file reads as empty text; false only when the file is there but
-// could not be read.
-bool ReadFile(const std::filesystem::path& file, std::string& text)
+// could not be read. Only a plain file is read: opening a FIFO would wait
+// for a writer for ever and a device may never end, so those count as
+// unreadable, as a folder does.
+bool ReadFile(const std::filesystem::path& file, std::string& text, FileState& state)
 {
     text.clear();
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    state = FileState();
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.Valid())
         return errno == ENOENT;
+    state.exists = true;
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    state.readOnly = (info.st_mode & 0222) == 0;
     char buffer[65536];
     while (static_cast<int64_t>(text.size()) < kMaxFileBytes) {
         const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
@@ -130,9 +215,14 @@ RegTree RegStore::Load() const
         // a load wait for an update in progress so that it sees its result.
         // Without a lock file (no folder yet, read-only folder) it reads all
         // the same.
-        const FileDescriptor lock = TakeLock(file_, LOCK_SH);
+        // A lock held by another process past the wait counts as a failed
+        // read, so that a stuck holder cannot keep the program from starting.
+        FileDescriptor lock;
+        if (TakeLock(file_, LOCK_SH, lock) == LockResult::Busy)
+            return RegTree();
         std::string text;
-        if (!ReadFile(file_, text))
+        FileState state;
+        if (!ReadFile(file_, text, state))
             return RegTree();
         return RegTree::Parse(text);
     } catch (const std::exception&) {
@@ -147,23 +237,37 @@ bool RegStore::Update(const std::function<void(RegTree&)>& change)
             return false;
         // Held until the new file is in place, so that a second copy's update
         // starts from this one's result instead of overwriting it.
-        const FileDescriptor lock = TakeLock(file_, LOCK_EX);
-        if (!lock.Valid())
+        FileDescriptor lock;
+        if (TakeLock(file_, LOCK_EX, lock) != LockResult::Taken)
             return false;
         // A file that is there but cannot be read is left alone rather than
-        // replaced by one holding only this change. Damaged content is fine:
-        // what parses is kept and the rest is dropped.
+        // replaced by one holding only this change, and so is one the user
+        // made read-only (no write bit for anyone; root included, who could
+        // write it all the same). Damaged content is fine: what parses is
+        // kept and the rest is dropped.
         std::string text;
-        if (!ReadFile(file_, text))
+        FileState state;
+        if (!ReadFile(file_, text, state) || state.readOnly)
             return false;
         RegTree tree = RegTree::Parse(text);
         change(tree);
+        // A file without the header could not be read at all: perhaps
+        // another program's, perhaps the user's own edit gone wrong. It is
+        // moved aside as Pelorin.reg.bad rather than lost, and put back if
+        // the new file cannot be written.
+        const bool keepAside = !RegTree::HasHeader(text) && text.find_first_not_of(" \t\r\n") != std::string::npos;
+        const std::filesystem::path aside(file_.native() + ".bad");
+        if (keepAside && ::rename(file_.c_str(), aside.c_str()) != 0)
+            return false;
         // Written beside the file and renamed over it, so a reader or a crash
         // sees either the whole old file or the whole new one. The settings
         // are the user's own, so the file stays private whatever the umask,
         // and a link at its path is replaced like any old file.
-        return WriteFileAtomically(file_.native(), tree.Serialize(),
-                                   {.mode = 0600, .replaceLink = true});
+        const bool written = WriteFileAtomically(file_.native(), tree.Serialize(),
+                                                 {.mode = 0600, .replaceLink = true});
+        if (!written && keepAside)
+            ::rename(aside.c_str(), file_.c_str());
+        return written;
     } catch (const std::exception&) {
         return false;
     }

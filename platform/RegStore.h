@@ -23,11 +23,16 @@ public:
     const std::filesystem::path& Path() const { return file_; }
 
     // The current document; a missing, unreadable or damaged file gives what
-    // could be read (possibly nothing). Never throws.
+    // could be read (possibly nothing). Anything but a plain file is
+    // unreadable, and a lock another process holds for more than a moment
+    // makes the read fail (nothing), so a load never blocks for long. Never
+    // throws.
     RegTree Load() const;
 
     // Applies change to the current document and writes it back. Returns false
-    // when the file could not be written (the old file then stays as it was).
+    // when the file could not be written (the old file then stays as it was):
+    // also when it could not be read, has no write permission bit for anyone,
+    // or the lock stayed with another process for more than a moment.
     bool Update(const std::function<void(RegTree&)>& change);
 
 private:

@@ -119,6 +119,8 @@ public:
         return line;
     }
 
+    size_t Position() const { return pos_; }
+
     std::optional<std::string_view> Next()
     {
         auto line = Peek();
@@ -347,17 +349,57 @@ void AppendValue(std::string& out, const RegTree::Value& value)
     }
 }
 
+// Where the lines after the header start: a UTF-8 byte-order mark and blank
+// lines may come before "REGEDIT4", as editors and hand-made files have them.
+// Nothing when the header is not there.
+std::optional<size_t> SkipToBody(std::string_view text)
+{
+    size_t skipped = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
+    LineReader lines(text.substr(skipped));
+    while (const auto line = lines.Next()) {
+        const std::string_view content = Trim(*line);
+        if (content == kHeader)
+            return skipped + lines.Position();
+        if (!content.empty())
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// Lines as they were, CR LF between them, for writing back unchanged.
+std::string Verbatim(std::string_view lines)
+{
+    std::string out;
+    size_t at = 0;
+    while (at < lines.size()) {
+        size_t end = lines.find('\n', at);
+        if (end == std::string_view::npos)
+            end = lines.size();
+        std::string_view line = lines.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (!out.empty())
+            out += "\r\n";
+        out += line;
+        at = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
+
+bool RegTree::HasHeader(std::string_view text)
+{
+    return SkipToBody(text).has_value();
+}
 
 RegTree RegTree::Parse(std::string_view text)
 {
     RegTree tree;
-    if (text.starts_with(kUtf8Bom))
-        text.remove_prefix(kUtf8Bom.size());
-    LineReader lines(text);
-    const auto header = lines.Next();
-    if (!header || Trim(*header) != kHeader)
+    const std::optional<size_t> body = SkipToBody(text);
+    if (!body)
         return tree;
+    LineReader lines(text.substr(*body));
 
     // Lookup tables for this parse only, so that a huge damaged file with many
     // sections or values does not take quadratic time.
@@ -365,32 +407,48 @@ RegTree RegTree::Parse(std::string_view text)
     std::unordered_map<std::string, size_t> entryIndex;
     constexpr size_t kNoKey = static_cast<size_t>(-1);
     size_t current = kNoKey;
+    // Lines not understood before the first header and under a header not
+    // understood go to an opaque section, so that they are written back.
+    const auto opaqueSection = [&](std::string header) {
+        tree.sections_.push_back(Section{{}, {}, true, std::move(header)});
+        return tree.sections_.size() - 1;
+    };
 
-    while (const auto raw = lines.Next()) {
+    while (true) {
+        const size_t start = lines.Position();
+        const auto raw = lines.Next();
+        if (!raw)
+            break;
         const std::string_view line = Trim(*raw);
-        if (line.empty() || line.front() == ';' || line.find('\0') != std::string_view::npos)
+        // A NUL byte is no part of a text file: such a line is dropped.
+        if (line.empty() || line.find('\0') != std::string_view::npos)
             continue;
         if (line.front() == '[') {
-            // A damaged header or a "[-...]" deletion leaves no current key,
-            // so the values below it are not filed under the previous key.
-            current = kNoKey;
             auto path = ParseSectionHeader(line);
-            if (!path)
+            if (!path) {
+                // A "[-...]" deletion or a damaged header: its lines are not
+                // filed under the previous key.
+                current = opaqueSection(std::string(*raw));
                 continue;
+            }
             auto [it, added] = sectionIndex.try_emplace(LowerAscii(*path), tree.sections_.size());
             if (added)
-                tree.sections_.push_back(Section{std::move(*path), {}});
+                tree.sections_.push_back(Section{std::move(*path), {}, false, {}});
             current = it->second;
             continue;
         }
-        auto named = ParseValueLine(line, lines);
-        if (current == kNoKey || !named)
-            continue;
+        auto named = line.front() == ';' ? std::nullopt : ParseValueLine(line, lines);
+        if (current == kNoKey)
+            current = opaqueSection({});
         Section& section = tree.sections_[current];
+        if (!named || section.opaque) {
+            section.entries.push_back(Entry{{}, {}, Verbatim(text.substr(*body + start, lines.Position() - start))});
+            continue;
+        }
         const std::string entryKey = std::to_string(current) + '\\' + LowerAscii(named->name);
         auto [it, added] = entryIndex.try_emplace(entryKey, section.entries.size());
         if (added)
-            section.entries.push_back(Entry{std::move(named->name), std::move(named->value)});
+            section.entries.push_back(Entry{std::move(named->name), std::move(named->value), {}});
         else
             section.entries[it->second].value = std::move(named->value);
     }
@@ -402,10 +460,20 @@ std::string RegTree::Serialize() const
     std::string out(kHeader);
     out += "\r\n\r\n";
     for (const Section& section : sections_) {
-        out += '[';
-        out += section.path;
-        out += "]\r\n";
+        if (!section.opaque) {
+            out += '[';
+            out += section.path;
+            out += "]\r\n";
+        } else if (!section.header.empty()) {
+            out += section.header;
+            out += "\r\n";
+        }
         for (const Entry& entry : section.entries) {
+            if (!entry.verbatim.empty()) {
+                out += entry.verbatim;
+                out += "\r\n";
+                continue;
+            }
             if (entry.name.empty())
                 out += '@';
             else
@@ -433,7 +501,7 @@ size_t RegTree::EnsureSection(const std::string& path)
         return *found;
     // A root needs a section only when values are set right under it.
     if (IsRoot(path)) {
-        sections_.push_back(Section{path, {}});
+        sections_.push_back(Section{path, {}, false, {}});
         return sections_.size() - 1;
     }
     // Every key gets its parents written too, as a registry key always has
@@ -449,7 +517,7 @@ size_t RegTree::EnsureSection(const std::string& path)
             break;
         }
     }
-    sections_.insert(sections_.begin() + static_cast<std::ptrdiff_t>(at), Section{path, {}});
+    sections_.insert(sections_.begin() + static_cast<std::ptrdiff_t>(at), Section{path, {}, false, {}});
     return at;
 }
 
@@ -494,7 +562,7 @@ const RegTree::Value* RegTree::Find(std::string_view key, std::string_view name)
     if (!index)
         return nullptr;
     for (const Entry& entry : sections_[*index].entries)
-        if (EqualNoCase(entry.name, name))
+        if (entry.verbatim.empty() && EqualNoCase(entry.name, name))
             return &entry.value;
     return nullptr;
 }
@@ -506,9 +574,9 @@ RegTree::Value* RegTree::Slot(std::string_view key, std::string_view name)
         return nullptr;
     Section& section = sections_[EnsureSection(*path)];
     for (Entry& entry : section.entries)
-        if (EqualNoCase(entry.name, name))
+        if (entry.verbatim.empty() && EqualNoCase(entry.name, name))
             return &entry.value;
-    section.entries.push_back(Entry{std::string(name), {}});
+    section.entries.push_back(Entry{std::string(name), {}, {}});
     return &section.entries.back().value;
 }
 

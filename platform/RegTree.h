@@ -25,9 +25,16 @@ public:
     };
 
     // Reads REGEDIT4 text (CR LF or LF line ends, UTF-8). Never throws: a line
-    // that cannot be understood is skipped, so a damaged file reads as missing
-    // values. Text that does not start with the "REGEDIT4" header reads empty.
+    // that cannot be understood (another value type, a deletion, a damaged
+    // line) reads as no value but is kept as it was, together with the lines
+    // that continue it, and written back in its place; so is a section whose
+    // header cannot be understood, with its lines. Text that does not start
+    // with the "REGEDIT4" header (after a byte-order mark and blank lines)
+    // reads empty.
     static RegTree Parse(std::string_view text);
+    // True when text starts as Parse requires; text without the header
+    // cannot be read at all.
+    static bool HasHeader(std::string_view text);
     // The whole document as REGEDIT4 text with CR LF line ends.
     std::string Serialize() const;
 
@@ -51,10 +58,17 @@ private:
     struct Entry {
         std::string name;  // empty for the key's default value, written as @
         Value value;
+        // Lines not understood, as they were (CR LF between lines); such an
+        // entry has no name or value and is only written back.
+        std::string verbatim;
     };
     struct Section {
         std::string path;  // with its root: "HKEY_CURRENT_USER\\Software\\KORVAL"
         std::vector<Entry> entries;
+        // A section whose header was not understood, or the lines before the
+        // first header: it names no key and holds only verbatim entries.
+        bool opaque = false;
+        std::string header;  // the opaque section's header line; empty before the first header
     };
 
     std::optional<size_t> IndexOf(std::string_view path) const;

@@ -101,6 +101,20 @@ std::optional<mode_t> FinalMode(const std::string& target, const AtomicWriteOpti
     return std::nullopt;
 }
 
+// False for an old file the write must leave alone: one the user made
+// read-only, with no write bit for anyone (root, who may write anything,
+// included), or one this user may not write. The rename needs only the
+// folder's permission and would replace it all the same. A link that is to
+// be replaced is no such file.
+bool MayReplace(const std::string& target, bool replaceLink)
+{
+    struct stat st {};
+    const int found = replaceLink ? lstat(target.c_str(), &st) : stat(target.c_str(), &st);
+    if (found != 0 || !S_ISREG(st.st_mode))
+        return true;
+    return (st.st_mode & 0222) != 0 && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, const AtomicWriteOptions& options)
@@ -110,6 +124,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, const 
         return false;
     }
     const std::string target = options.replaceLink ? path : FinalTarget(path);
+    if (!MayReplace(target, options.replaceLink)) {
+        errno = EACCES;
+        return false;
+    }
     const std::optional<mode_t> mode = FinalMode(target, options);
     std::string tempName;
     // A file with a mode of its own starts private, so that no other user can

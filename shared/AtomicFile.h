@@ -28,7 +28,9 @@ struct AtomicWriteOptions {
 // *.desktop) takes it up half-written. On any failure the temporary file is
 // removed and an old file at path is left as it was. An existing file keeps
 // its permission bits and a link at path is written through, so the link
-// stays, unless options say otherwise. Returns false on failure, with errno
+// stays, unless options say otherwise. An old file with no write permission
+// bit for anyone, or one this user may not write, is refused (EACCES) and
+// left as it is, for root too. Returns false on failure, with errno
 // describing the first error.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          const AtomicWriteOptions& options = {});

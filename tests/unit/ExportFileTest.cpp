@@ -8,9 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <grp.h>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -334,19 +337,94 @@ TEST(ExportSettingTest, FailureShowsItsMessageAndLeavesNothingBehind)
     }
 }
 
+// Runs check as a user without privileges: in a child process that drops to
+// nobody when the tests run as root, whom permissions do not stop, and right
+// here otherwise. Nullopt when the child cannot become nobody.
+std::optional<bool> AsUnprivileged(const std::function<bool()>& check)
+{
+    if (geteuid() != 0)
+        return check();
+    const pid_t child = fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (setgroups(0, nullptr) != 0 || setresgid(kNobody, kNobody, kNobody) != 0
+            || setresuid(kNobody, kNobody, kNobody) != 0)
+            _exit(77);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 77)
+        return std::nullopt;
+    return WEXITSTATUS(status) == 0;
+}
+
 TEST(ExportSettingTest, AReadOnlyFolderKeepsTheOldFile)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
     ScratchDir dir;
     const std::string file = dir.Write("ro/old.plne", "old");
-    ASSERT_EQ(chmod((dir / "ro").c_str(), 0500), 0);
-    RecordingMessageBox boxes;
-    EXPECT_FALSE(ExportSetting(file, TCustomSet()));
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(file.c_str(), 0666), 0);
+    ASSERT_EQ(chmod((dir / "ro").c_str(), 0555), 0);
+    const std::optional<bool> refused = AsUnprivileged([&] {
+        RecordingMessageBox boxes;
+        return !ExportSetting(file, TCustomSet()) && boxes.shown.size() == 1
+            && boxes.shown[0].text == CannotSave(file);
+    });
     chmod((dir / "ro").c_str(), 0700);
+    if (!refused)
+        GTEST_SKIP() << "no unprivileged user to run as";
+    EXPECT_TRUE(*refused);
     EXPECT_EQ(dir.Read("ro/old.plne"), "old");
     EXPECT_EQ(dir.Names("ro"), (std::set<std::string>{"old.plne"}));
-    EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+TEST(ExportSettingTest, AReadOnlyFileIsRefusedAndKeptAsItIs)
+{
+    // The rule is the permission bits, so that it holds for root as well.
+    for (const mode_t mode : {0444u, 0400u, 0000u, 0555u}) {
+        SCOPED_TRACE(mode);
+        ScratchDir dir;
+        const std::string file = dir.Write("ro.plne", "old");
+        ASSERT_EQ(chmod(file.c_str(), mode), 0);
+        dir.Link("link.plne", "ro.plne");
+        for (const std::string& name : {file, dir / "link.plne"}) {
+            RecordingMessageBox boxes;
+            EXPECT_FALSE(ExportSetting(name, TCustomSet()));
+            ASSERT_EQ(boxes.shown.size(), 1u);
+            EXPECT_EQ(boxes.shown[0].text, CannotSave(name));
+        }
+        chmod(file.c_str(), 0600);
+        EXPECT_EQ(dir.Read("ro.plne"), "old");
+        EXPECT_EQ(dir.Names(), (std::set<std::string>{"ro.plne", "link.plne"}));
+        struct stat st {};
+        ASSERT_EQ(lstat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_nlink, 1u);
+    }
+}
+
+TEST(ExportSettingTest, AFileThisUserMayNotWriteIsRefused)
+{
+    // Another user's file in a folder everyone may write in: the rename
+    // alone would replace it.
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can make another user's file";
+    ScratchDir dir;
+    const std::string file = dir.Write("shared/theirs.plne", "theirs");
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod((dir / "shared").c_str(), 0777), 0);
+    ASSERT_EQ(chmod(file.c_str(), 0644), 0);
+    const std::optional<bool> refused = AsUnprivileged([&] {
+        RecordingMessageBox boxes;
+        return !ExportSetting(file, TCustomSet()) && boxes.shown.size() == 1;
+    });
+    if (!refused)
+        GTEST_SKIP() << "no unprivileged user to run as";
+    EXPECT_TRUE(*refused);
+    EXPECT_EQ(dir.Read("shared/theirs.plne"), "theirs");
+    EXPECT_EQ(dir.Names("shared"), (std::set<std::string>{"theirs.plne"}));
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
 }
 
 } // namespace

@@ -5,14 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
+#include <future>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <set>
 #include <stdexcept>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -110,7 +115,8 @@ TEST_F(RegStoreTest, FileIsPrivateAndPlainWhateverWasThere)
         SCOPED_TRACE(c.label);
         fs::remove_all(file_.parent_path());
         fs::create_directories(file_.parent_path());
-        WriteText(elsewhere, "keep");
+        const std::string keep = "REGEDIT4\r\n\r\n; elsewhere\r\n";
+        WriteText(elsewhere, keep);
         c.arrange();
 
         const mode_t saved = ::umask(c.umask);
@@ -123,7 +129,7 @@ TEST_F(RegStoreTest, FileIsPrivateAndPlainWhateverWasThere)
         EXPECT_TRUE(S_ISREG(st.st_mode));
         EXPECT_EQ(st.st_mode & 07777, 0600u);
         EXPECT_EQ(RegStore(file_).Load().ReadInteger(kPref, "Unit"), 2);
-        EXPECT_EQ(ReadText(elsewhere), "keep");
+        EXPECT_EQ(ReadText(elsewhere), keep);
         EXPECT_EQ(FolderEntries(file_.parent_path()), (std::set<std::string>{"Pelorin.reg", "Pelorin.reg.lock"}));
     }
 }
@@ -145,6 +151,51 @@ TEST_F(RegStoreTest, DamagedFileIsReplacedByASoundOne)
     EXPECT_EQ(tree.ReadInteger(kPref, "Unit"), 2);
     EXPECT_EQ(tree.ReadInteger(kPref, "SDR"), 1);
     EXPECT_EQ(tree.Find(kPref, "Cut"), nullptr);
+}
+
+TEST_F(RegStoreTest, AFileThatCannotBeReadAtAllIsKeptAsideBeforeItIsReplaced)
+{
+    fs::create_directories(file_.parent_path());
+    const fs::path aside = file_.native() + ".bad";
+    const struct {
+        const char* label;
+        std::string text;
+        bool readable;
+    } cases[] = {
+        {"another format", "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n", false},
+        {"no header", "[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\r\n\"Unit\"=dword:00000002\r\n", false},
+        {"byte-order mark", "\xEF\xBB\xBFREGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\r\n\"Unit\"=dword:00000002\r\n", true},
+        {"blank lines first", "\r\n\r\nREGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\r\n\"Unit\"=dword:00000002\r\n", true},
+        {"empty", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove(aside);
+        WriteText(file_, c.text);
+        RegStore store(file_);
+        ASSERT_TRUE(store.Update([](RegTree& tree) { tree.SetDword(kPref, "SDR", 1); }));
+        const RegTree tree = store.Load();
+        EXPECT_EQ(tree.ReadInteger(kPref, "SDR"), 1);
+        if (c.readable) {
+            EXPECT_FALSE(fs::exists(aside));
+            if (!c.text.empty()) {
+                EXPECT_EQ(tree.ReadInteger(kPref, "Unit"), 2);
+            }
+        } else {
+            EXPECT_EQ(ReadText(aside), c.text);
+        }
+    }
+}
+
+TEST_F(RegStoreTest, LinesNotUnderstoodAreWrittenBack)
+{
+    fs::create_directories(file_.parent_path());
+    WriteText(file_, "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\n"
+                     "\"Path\"=hex(2):25,00,00,00\n\"Gone\"=-\n\"Single\"=\"C:\\Temp\"\n");
+    ASSERT_TRUE(RegStore(file_).Update([](RegTree& tree) { tree.SetDword(kPref, "SDR", 1); }));
+    EXPECT_EQ(ReadText(file_),
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\r\n"
+              "\"Path\"=hex(2):25,00,00,00\r\n\"Gone\"=-\r\n\"Single\"=\"C:\\Temp\"\r\n\"SDR\"=dword:00000001\r\n\r\n");
 }
 
 TEST_F(RegStoreTest, FailedUpdateLeavesTheOldFileAndReturnsFalse)
@@ -232,6 +283,114 @@ TEST_F(RegStoreTest, TwoWritersLoseNothing)
         for (int i = 0; i < kUpdates; ++i)
             EXPECT_EQ(tree.ReadInteger(kPref, prefix + std::to_string(i)), i) << prefix << i;
     EXPECT_EQ(FolderEntries(file_.parent_path()), (std::set<std::string>{"Pelorin.reg", "Pelorin.reg.lock"}));
+}
+
+// Runs work on its own thread and waits a bounded time for it; when it is
+// still running then, unstick() is called so that the thread can end and the
+// test fail instead of hanging. True when work finished in time.
+bool FinishesInTime(const std::function<void()>& work, const std::function<void()>& unstick)
+{
+    auto done = std::async(std::launch::async, work);
+    if (done.wait_for(std::chrono::seconds(10)) == std::future_status::ready)
+        return true;
+    unstick();
+    done.wait();
+    return false;
+}
+
+TEST_F(RegStoreTest, AStoreThatIsNotAPlainFileIsUnreadableAndNeverWaitedOn)
+{
+    // A FIFO would block the open until some writer came along.
+    fs::create_directories(file_.parent_path());
+    ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
+    RegStore store(file_);
+    RegTree loaded;
+    bool updated = true;
+    const bool inTime = FinishesInTime(
+        [&] {
+            loaded = store.Load();
+            updated = store.Update([](RegTree& tree) { tree.SetDword(kPref, "Unit", 1); });
+        },
+        [&] {
+            // Writers release the blocked open; each gets an empty text.
+            for (int i = 0; i < 2; ++i) {
+                const int fd = ::open(file_.c_str(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        });
+    EXPECT_TRUE(inTime);
+    EXPECT_FALSE(loaded.KeyExists("\\Software"));
+    EXPECT_FALSE(updated);
+    struct stat st {};
+    ASSERT_EQ(::lstat(file_.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST_F(RegStoreTest, ALockHeldElsewhereIsWaitedOnOnlyBriefly)
+{
+    fs::create_directories(file_.parent_path());
+    WriteText(file_, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\r\n\"Unit\"=dword:00000002\r\n");
+    const std::string before = ReadText(file_);
+    // flock locks belong to the open file, so a second open of the lock file
+    // in this process stands for another process holding it.
+    const int holder = ::open((file_.native() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+
+    RegStore store(file_);
+    RegTree loaded;
+    bool updated = true;
+    const bool inTime = FinishesInTime(
+        [&] {
+            loaded = store.Load();
+            updated = store.Update([](RegTree& tree) { tree.SetDword(kPref, "Unit", 1); });
+        },
+        [&] { ::flock(holder, LOCK_UN); });
+    ::close(holder);
+    EXPECT_TRUE(inTime);
+    // Past the wait, loading is a failed read and saving a failed write.
+    EXPECT_EQ(loaded.ReadInteger(kPref, "Unit"), std::nullopt);
+    EXPECT_FALSE(updated);
+    EXPECT_EQ(ReadText(file_), before);
+    // Once the holder lets go, both work again.
+    EXPECT_EQ(store.Load().ReadInteger(kPref, "Unit"), 2);
+    EXPECT_TRUE(store.Update([](RegTree& tree) { tree.SetDword(kPref, "Unit", 1); }));
+}
+
+TEST_F(RegStoreTest, ALinkAtTheLockFileIsNotFollowed)
+{
+    fs::create_directories(file_.parent_path());
+    const fs::path elsewhere = root_ / "elsewhere";
+    fs::create_symlink(elsewhere, file_.native() + ".lock");
+    RegStore store(file_);
+    EXPECT_FALSE(store.Update([](RegTree& tree) { tree.SetDword(kPref, "Unit", 1); }));
+    EXPECT_FALSE(fs::exists(elsewhere));
+    EXPECT_FALSE(fs::exists(file_));
+}
+
+TEST_F(RegStoreTest, AStoreWithoutWriteBitsIsReadAndLeftAsItIs)
+{
+    // The rule is the permission bits, not what this user may do, so that
+    // root leaves such a file alone as well.
+    fs::create_directories(file_.parent_path());
+    const std::string text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\KORVAL\\Pelorin\\Pref]\n\"Unit\"=dword:00000002\n";
+    for (const mode_t mode : {0444u, 0400u, 0000u}) {
+        SCOPED_TRACE(mode);
+        fs::remove(file_);
+        WriteText(file_, text);
+        ASSERT_EQ(::chmod(file_.c_str(), mode), 0);
+        RegStore store(file_);
+        if (mode != 0 || ::geteuid() == 0) {
+            EXPECT_EQ(store.Load().ReadInteger(kPref, "Unit"), 2);
+        }
+        EXPECT_FALSE(store.Update([](RegTree& tree) { tree.SetDword(kPref, "Unit", 1); }));
+        EXPECT_EQ(ReadText(file_), text);
+        struct stat st {};
+        ASSERT_EQ(::stat(file_.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+    }
 }
 
 TEST(RegStoreDefaultPathTest, FollowsTheConfigFolder)

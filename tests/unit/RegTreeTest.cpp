@@ -180,10 +180,70 @@ TEST(RegTreeTest, ReadsWhatRegeditWrites)
     // A repeated section adds to the first one; a repeated value replaces it.
     EXPECT_EQ(tree.ReadInteger(kPref, "Unit"), 3);
     EXPECT_FALSE(tree.KeyExists("\\Software\\Gone"));
-    EXPECT_EQ(tree.Serialize().find("Orphan"), std::string::npos);
+    EXPECT_EQ(tree.Find("\\Software\\Gone", "Orphan"), nullptr);
+    // What is not understood is written back as it was, in its place.
     EXPECT_EQ(tree.Serialize(),
-              std::string("REGEDIT4\r\n\r\n") + kPrefHeader + "\r\n"
-                  + "@=\"default\"\r\n\"Unit\"=dword:00000003\r\n\"Spaced\"=dword:00000002\r\n\r\n");
+              std::string("REGEDIT4\r\n\r\n; exported by hand\r\n\r\n")
+                  + "[-HKEY_CURRENT_USER\\Software\\Gone]\r\n\"Orphan\"=dword:00000001\r\n\r\n"
+                  + kPrefHeader + "\r\n"
+                  + "@=\"default\"\r\n\"Path\"=hex(2):25,00,00,00\r\n\"Multi\"=hex(7):61,00,\\\r\n  00,00\r\n"
+                  + "\"Unit\"=dword:00000003\r\n\"Spaced\"=dword:00000002\r\n\r\n");
+}
+
+TEST(RegTreeTest, AByteOrderMarkAndBlankLinesMayComeBeforeTheHeader)
+{
+    const std::string body = std::string("REGEDIT4\r\n\r\n") + kPrefHeader + "\r\n\"Unit\"=dword:00000002\r\n";
+    const std::string cases[] = {
+        "\xEF\xBB\xBF" + body,
+        "\r\n" + body,
+        "\n \t\n\r\n" + body,
+        "\xEF\xBB\xBF\r\n\r\n" + body,
+        "  REGEDIT4  \n" + body.substr(10),
+    };
+    for (const std::string& text : cases) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_TRUE(RegTree::HasHeader(text));
+        const RegTree tree = RegTree::Parse(text);
+        EXPECT_EQ(tree.ReadInteger(kPref, "Unit"), 2);
+        EXPECT_EQ(tree.Serialize(), body + "\r\n");
+    }
+}
+
+TEST(RegTreeTest, LinesNotUnderstoodSurviveEveryRewrite)
+{
+    const std::string kept[] = {
+        "\"Path\"=hex(2):25,00,55,00,00,00",
+        "\"Gone\"=-",
+        "\"Single\"=\"C:\\Temp\"",
+        "\"Long\"=hex(7):61,00,62,00,\\\r\n  63,00,00,00",
+        "; a remark",
+        "  odd line with blanks  ",
+    };
+    std::string text = std::string("REGEDIT4\r\n\r\n") + kPrefHeader + "\r\n\"Unit\"=dword:00000002\r\n";
+    for (const std::string& line : kept)
+        text += line + "\r\n";
+    text += "\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n\"X\"=dword:00000001\r\n";
+
+    RegTree tree = RegTree::Parse(text);
+    tree.SetDword(kPref, "Unit", 3);
+    tree.SetString(kPref, "Path", "mine");
+    tree.SetDword("\\Software\\Other", "Y", 4);
+    const std::string written = tree.Serialize();
+    std::string section = std::string(kPrefHeader) + "\r\n\"Unit\"=dword:00000003\r\n";
+    for (const std::string& line : kept)
+        section += line + "\r\n";
+    section += "\"Path\"=\"mine\"\r\n\r\n";
+    EXPECT_NE(written.find(section), std::string::npos) << written;
+    const RegTree again = RegTree::Parse(written);
+    EXPECT_EQ(again.ReadString(kPref, "Path"), "mine");
+    EXPECT_EQ(again.Find(kPref, "Gone"), nullptr);
+    EXPECT_EQ(again.Find(kPref, "Single"), nullptr);
+    EXPECT_EQ(again.ReadInteger("\\Software\\Other", "Y"), 4);
+    EXPECT_EQ(again.Serialize(), written);
+
+    // Deleting the key takes its lines with it.
+    tree.DeleteKey("\\Software\\KORVAL");
+    EXPECT_EQ(tree.Serialize().find("Path"), std::string::npos);
 }
 
 TEST(RegTreeTest, TextWithoutTheHeaderReadsEmpty)
@@ -199,6 +259,7 @@ TEST(RegTreeTest, TextWithoutTheHeaderReadsEmpty)
     };
     for (const std::string& text : cases) {
         SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_FALSE(RegTree::HasHeader(text));
         const RegTree tree = RegTree::Parse(text);
         EXPECT_FALSE(tree.KeyExists("\\Software"));
         EXPECT_EQ(tree.Serialize(), "REGEDIT4\r\n\r\n");
