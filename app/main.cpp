@@ -37,7 +37,15 @@ int main(int argc, char* argv[])
     // The program speaks to the session manager itself: Qt's own client
     // does not report a shutdown that was called off.
     const std::string sessionManager = TakeSessionManagerAddress();
-    QApplication app(argc, argv);
+    // Every argument after the program name is the program's own: the
+    // toolkit gets the name alone, so that "-reverse", "-style", "-platform",
+    // "-display" and the like reach the option parser, which reports them,
+    // instead of being acted on and removed. The platform and the display
+    // still come from QT_QPA_PLATFORM and DISPLAY. Both must outlive the
+    // application object.
+    int toolkitArgc = 1;
+    char* toolkitArgv[] = {argv[0], nullptr};
+    QApplication app(toolkitArgc, toolkitArgv);
     RestoreSessionManagerAddress(sessionManager);
     try {
         ProcMemorySource memory;
