@@ -9,13 +9,16 @@
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/TerminationWatcher.h"
 #include "platform/x11/X11WindowSystem.h"
+#include "platform/x11/XDisplayProbe.h"
 #include "platform/x11/XsmpClient.h"
 #include "settings/Literals.h"
 #include "shared/ProgramPath.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 
 int main(int argc, char* argv[])
@@ -24,11 +27,26 @@ int main(int argc, char* argv[])
     // another window needs X11; under Wayland this runs through XWayland.
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // Without a display the xcb plugin aborts the process (a core dump where
+    // enabled); there is nothing to show the monitor on, so say so and end.
+    if (std::strncmp(std::getenv("QT_QPA_PLATFORM"), "xcb", 3) == 0 && !CanOpenXDisplay()) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "ペロリン: X ディスプレイを開けません (DISPLAY=\"%s\")。\n", display ? display : "");
+        return 1;
+    }
 
     // The program speaks to the session manager itself: Qt's own client
     // does not report a shutdown that was called off.
     const std::string sessionManager = TakeSessionManagerAddress();
-    QApplication app(argc, argv);
+    // Every argument after the program name is the program's own: the
+    // toolkit gets the name alone, so that "-reverse", "-style", "-platform",
+    // "-display" and the like reach the option parser, which reports them,
+    // instead of being acted on and removed. The platform and the display
+    // still come from QT_QPA_PLATFORM and DISPLAY. Both must outlive the
+    // application object.
+    int toolkitArgc = 1;
+    char* toolkitArgv[] = {argv[0], nullptr};
+    QApplication app(toolkitArgc, toolkitArgv);
     RestoreSessionManagerAddress(sessionManager);
     // The dialogs' forms are deleted here, before the application object.
     ApplicationForms forms;

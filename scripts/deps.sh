@@ -4,7 +4,7 @@
 # With "test": also what the tests, the fuzzers and the benchmarks need.
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libx11-dev
-          libx11-xcb-dev libsm-dev libice-dev fonts-ipafont-gothic xvfb openbox x11-utils xauth imagemagick)
+          libx11-xcb-dev libsm-dev libice-dev fonts-ipafont-gothic fonts-dejavu-core xvfb openbox x11-utils xauth imagemagick)
 if [ "${1:-}" = test ]; then
     packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev xdotool wmctrl clang
                libclang-rt-14-dev python3)

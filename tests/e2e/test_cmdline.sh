@@ -65,4 +65,20 @@ check "no third message" sh -c "! xdotool search --all --pid $PELORIN_PID --only
 wmctrl -ic "$(pelorin_window)"
 wait_exit "$PELORIN_PID" 30
 
+# Options the toolkit knows are the program's as well: each unknown option
+# and each value after it is a bad argument with its own message, and none of
+# them changes the platform, the display, the style or the direction.
+rm -f "$STORE"
+start_pelorin "$BIN" -reverse -style x -session x -platform x -display x
+boxes=0
+for _ in 1 2 3 4 5 6 7 8 9; do
+    wait_for 30 dismiss_box || break
+    boxes=$((boxes + 1))
+done
+check "toolkit options: one message each, values too" test "$boxes" = 9
+check "toolkit options: window still comes" wait_window 30
+check "toolkit options: no further message" sh -c "! xdotool search --all --pid $PELORIN_PID --onlyvisible --name '^ペロリン$' | while read -r id; do xprop -id \$id _NET_WM_WINDOW_TYPE; done | grep -q DIALOG"
+wmctrl -ic "$(pelorin_window)"
+check "toolkit options: closes" wait_exit "$PELORIN_PID" 30
+
 e2e_finish
