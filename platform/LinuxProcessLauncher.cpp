@@ -168,11 +168,11 @@ std::string LinuxProcessLauncher::FindOnPath(const std::string& name) const
         return {};
     if (name.find('/') != std::string::npos)
         return IsExecutableFile(name) ? name : std::string();
-    // An empty entry would mean the current folder: never start a program
-    // from wherever the monitor happens to have been started.
+    // An empty or relative entry would be looked up from the current folder:
+    // never start a program from wherever the monitor happened to be started.
     const char* path = std::getenv("PATH");
     for (const std::string& folder : Split(path ? path : "/usr/local/bin:/usr/bin:/bin", ':')) {
-        if (folder.empty())
+        if (folder.empty() || folder.front() != '/')
             continue;
         const std::string candidate = folder + "/" + name;
         if (IsExecutableFile(candidate))

@@ -49,7 +49,11 @@ TEST(LinuxProcessLauncherTest, FindsExecutablesOnPathOnly)
     dir.Write("a/plain", "not executable");
     Script(dir, "b/plain", "true");
     std::filesystem::create_directories(dir / "a/folder");
-    const ScopedEnv path("PATH", (":" + (dir / "a") + "::" + (dir / "b")).c_str());
+    // Empty and relative entries name the current folder, which is never searched.
+    Script(dir, "rel/tool", "true");
+    const std::string cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir / "rel");
+    const ScopedEnv path("PATH", (":.:" + (dir / "a") + "::" + (dir / "b")).c_str());
     LinuxProcessLauncher launcher;
     EXPECT_EQ(launcher.FindOnPath("tool"), first);
     EXPECT_EQ(launcher.FindOnPath("plain"), dir / "b/plain");
@@ -58,6 +62,10 @@ TEST(LinuxProcessLauncherTest, FindsExecutablesOnPathOnly)
     EXPECT_EQ(launcher.FindOnPath(""), "");
     EXPECT_EQ(launcher.FindOnPath(first), first);
     EXPECT_EQ(launcher.FindOnPath(dir / "a/plain"), "");
+    std::filesystem::remove(first);
+    std::filesystem::remove(dir / "b/tool");
+    EXPECT_EQ(launcher.FindOnPath("tool"), "");
+    std::filesystem::current_path(cwd);
 }
 
 TEST(LinuxProcessLauncherTest, DefaultBrowserComesFromBrowserThenMimeAppsThenTheAlternative)
