@@ -18,6 +18,7 @@
 #include "settings/SDRLink.h"
 #include "settings/SettingsRegistry.h"
 #include "settings/TRunFlags.h"
+#include "settings/HelpBrowser.h"
 
 #include "ui_FormPLN.h"
 
@@ -88,13 +89,13 @@ void TFormPLN::BuildMenu()
     PMenuPelorin = new QMenu(this);
     PMenuPelorin->addAction(QStringLiteral("&R・更新"), this, &TFormPLN::PmUpdateClick);
     PMenuPelorin->addSeparator();
-    // Settings, help, home page and about come with their dialogs; until then
+    // Settings and about come with their dialogs; until then
     // the items are there but cannot be chosen.
     PMenuPelorin->addAction(QStringLiteral("&S・設定"))->setEnabled(false);
     PMenuPelorin->addAction(QStringLiteral("&M・最小化"), this, &TFormPLN::PmMinimizeClick);
     PMenuPelorin->addSeparator();
-    PMenuPelorin->addAction(QStringLiteral("&H・ヘルプ"))->setEnabled(false);
-    PMenuPelorin->addAction(QStringLiteral("&J・作者のホームページ"))->setEnabled(false);
+    PMenuPelorin->addAction(QStringLiteral("&H・ヘルプ"), this, &TFormPLN::PmHelpClick);
+    PMenuPelorin->addAction(QStringLiteral("&J・作者のホームページ"), this, &TFormPLN::CmHomePageClick);
     PMenuPelorin->addAction(QStringLiteral("&A・バージョン情報"))->setEnabled(false);
     PMenuPelorin->addSeparator();
     PMenuPelorin->addAction(QStringLiteral("&X・終了"), this, &TFormPLN::PmExitClick);
@@ -563,4 +564,15 @@ bool TFormPLN::event(QEvent* event)
     if (event->type() == QEvent::WinIdChange && internalWinId())
         QMetaObject::invokeMethod(this, &TFormPLN::WindowShown, Qt::QueuedConnection);
     return QWidget::event(event);
+}
+
+void TFormPLN::PmHelpClick()
+{
+    ShowHelp(ProgramHelpEnvironment(Services.launcher, Services.programFolder), std::string(lit::HelpFile), "",
+             std::string(lit::HelpAnchor), CustomSet_.UseNN);
+}
+
+void TFormPLN::CmHomePageClick()
+{
+    OpenHomePage(ProgramHelpEnvironment(Services.launcher, Services.programFolder), std::string(lit::HomePageUrl));
 }

@@ -70,6 +70,8 @@ public:
     void PmUpdateClick();
     void PmMinimizeClick();
     void PmExitClick();
+    void PmHelpClick();
+    void CmHomePageClick();
     void ButtonVrietyClick();
 
     void ApplyWinStyle();

@@ -6,6 +6,7 @@
 
 class InstanceLock;
 class MemorySource;
+class ProcessLauncher;
 class RegStore;
 class WindowSystem;
 
@@ -17,5 +18,6 @@ struct TFormServices {
     WindowSystem& windows;
     InstanceLock& lock;
     std::vector<std::string> args;  // without the program name
-    std::string programFolder;      // where export files beside the program are looked for
+    std::string programFolder;      // where export files and the help page beside the program are looked for
+    ProcessLauncher& launcher;      // starts the help browser and the home page's opener
 };

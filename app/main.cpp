@@ -3,6 +3,7 @@
 #include "app/TFormServices.h"
 #include "components/ApplicationForms.h"
 #include "platform/InstanceLock.h"
+#include "platform/LinuxProcessLauncher.h"
 #include "platform/ProcMemorySource.h"
 #include "platform/RegStore.h"
 #include "platform/qt/LastChanceSave.h"
@@ -56,7 +57,8 @@ int main(int argc, char* argv[])
         X11WindowSystem windows;
         InstanceLock lock(InstanceLock::DefaultPath(lit::MutexName));
         std::vector<std::string> args(argv + 1, argv + argc);
-        TFormServices services{memory, store, windows, lock, std::move(args), ProgramFolder()};
+        LinuxProcessLauncher launcher;
+        TFormServices services{memory, store, windows, lock, std::move(args), ProgramFolder(), launcher};
 
         TFormPLN* form = nullptr;
         QtMessageBox messages([&form] {

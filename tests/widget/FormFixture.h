@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "../unit/RecordingLauncher.h"
 #include "app/TFormPLN.h"
 #include "app/TFormServices.h"
 #include "platform/InstanceLock.h"
@@ -55,7 +56,7 @@ protected:
     TFormPLN& Create(std::vector<std::string> args = {})
     {
         services = std::make_unique<TFormServices>(
-            TFormServices{memory, store, windows, lock, std::move(args), dir.path().toStdString()});
+            TFormServices{memory, store, windows, lock, std::move(args), dir.path().toStdString(), launcher});
         form = std::make_unique<TFormPLN>(*services);
         return *form;
     }
@@ -63,6 +64,7 @@ protected:
     QTemporaryDir dir;
     FakeMemorySource memory;
     RecordingWindowSystem windows;
+    RecordingLauncher launcher;
     RegStore store;
     InstanceLock lock;
     std::unique_ptr<TFormServices> services;

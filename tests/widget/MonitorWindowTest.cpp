@@ -7,9 +7,13 @@
 #include "app/MeterPainter.h"
 #include "platform/qt/Canvas.h"
 #include "platform/qt/TImageControl.h"
+#include "settings/HelpBrowser.h"
+#include "settings/Literals.h"
 #include "settings/SettingsRegistry.h"
+#include "../unit/RecordingMessageBox.h"
 
 #include <QLabel>
+#include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -244,7 +248,7 @@ TEST_F(MonitorWindow, SecondCopyActivatesTheFirstAndTouchesNothing)
     const std::string storedBefore = store.Load().Serialize();
 
     InstanceLock otherLock(dir.filePath("PelorinMutex").toStdString());
-    TFormServices otherServices{memory, store, windows, otherLock, {"/Q"}, dir.path().toStdString()};
+    TFormServices otherServices{memory, store, windows, otherLock, {"/Q"}, dir.path().toStdString(), launcher};
     TFormPLN second(otherServices);
     EXPECT_TRUE(second.IsSecondCopy());
     ASSERT_EQ(windows.activated.size(), 1u);
@@ -274,8 +278,8 @@ TEST_F(MonitorWindow, MenuItemsInOrderWithTheUnbuiltOnesDisabled)
     };
     const std::vector<Item> expected = {{"&R・更新", true},           {"", false},
                                         {"&S・設定", false},          {"&M・最小化", true},
-                                        {"", false},                  {"&H・ヘルプ", false},
-                                        {"&J・作者のホームページ", false}, {"&A・バージョン情報", false},
+                                        {"", false},                  {"&H・ヘルプ", true},
+                                        {"&J・作者のホームページ", true}, {"&A・バージョン情報", false},
                                         {"", false},                  {"&X・終了", true}};
     const QList<QAction*> actions = w.PopupMenu()->actions();
     ASSERT_EQ(actions.size(), static_cast<qsizetype>(expected.size()));
@@ -289,6 +293,57 @@ TEST_F(MonitorWindow, MenuItemsInOrderWithTheUnbuiltOnesDisabled)
         EXPECT_EQ(action->isEnabled(), expected[i].enabled) << i;
     }
     EXPECT_FALSE(w.findChild<QPushButton*>(QStringLiteral("ButtonSetting"))->isEnabled());
+}
+
+// The menu's action with that text.
+QAction* MenuItem(TFormPLN& w, const char* text)
+{
+    for (QAction* action : w.PopupMenu()->actions())
+        if (action->text() == QString::fromUtf8(text))
+            return action;
+    return nullptr;
+}
+
+TEST_F(MonitorWindow, HelpItemOpensThePageBesideTheProgramInTheBrowserTheSettingsAskFor)
+{
+    RecordingMessageBox messages;
+    launcher.onPath = {{"firefox-esr", "/usr/bin/firefox-esr"}};
+    launcher.defaultBrowser = "/usr/bin/default-browser";
+    const std::string page = dir.filePath("Pelorin.htm").toStdString();
+    TCustomSet set;
+    set.UseNN = true;
+    StoreSettings(store, set);
+    TFormPLN& w = Create();
+    MenuItem(w, "&H・ヘルプ")->trigger();
+    ASSERT_EQ(launcher.started.size(), 1u);
+    EXPECT_EQ(launcher.started[0].program, "/usr/bin/firefox-esr");
+    EXPECT_EQ(launcher.started[0].args, std::vector<std::string>{FileUrl(page) + "#Gamensetsumei"});
+
+    // Without UseNN the default browser, which needs the page to be there.
+    form.reset();
+    set.UseNN = false;
+    StoreSettings(store, set);
+    TFormPLN& again = Create();
+    MenuItem(again, "&H・ヘルプ")->trigger();
+    EXPECT_EQ(launcher.started.size(), 1u);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("\"Pelorin.htm\""), std::string::npos);
+    QFile file(QString::fromStdString(page));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    MenuItem(again, "&H・ヘルプ")->trigger();
+    ASSERT_EQ(launcher.started.size(), 2u);
+    EXPECT_EQ(launcher.started[1].program, "/usr/bin/default-browser");
+}
+
+TEST_F(MonitorWindow, HomePageItemHandsTheAddressToTheOpener)
+{
+    launcher.onPath = {{"xdg-open", "/usr/bin/xdg-open"}};
+    TFormPLN& w = Create();
+    MenuItem(w, "&J・作者のホームページ")->trigger();
+    ASSERT_EQ(launcher.started.size(), 1u);
+    EXPECT_EQ(launcher.started[0].program, "/usr/bin/xdg-open");
+    EXPECT_EQ(launcher.started[0].args, std::vector<std::string>{std::string(lit::HomePageUrl)});
 }
 
 TEST_F(MonitorWindow, ButtonsTakeAReadingAndOpenTheMenuBesideTheButton)
