@@ -568,11 +568,11 @@ bool TFormPLN::event(QEvent* event)
 
 void TFormPLN::PmHelpClick()
 {
-    ShowHelp(ProgramHelpEnvironment(Services.launcher, Services.programFolder), std::string(lit::HelpFile), "",
-             std::string(lit::HelpAnchor), CustomSet_.UseNN);
+    ShowHelp(ProgramHelpEnvironment(services_.launcher, services_.programFolder), std::string(lit::HelpFile), "",
+             std::string(lit::HelpAnchor), CustomSet.UseNN);
 }
 
 void TFormPLN::CmHomePageClick()
 {
-    OpenHomePage(ProgramHelpEnvironment(Services.launcher, Services.programFolder), std::string(lit::HomePageUrl));
+    OpenHomePage(ProgramHelpEnvironment(services_.launcher, services_.programFolder), std::string(lit::HomePageUrl));
 }
