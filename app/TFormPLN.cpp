@@ -3,7 +3,6 @@
 
 #include "app/MeterPainter.h"
 #include "app/TFormServices.h"
-#include "platform/DesktopEntry.h"
 #include "platform/InstanceLock.h"
 #include "platform/MemorySource.h"
 #include "platform/RegStore.h"
@@ -15,7 +14,7 @@
 #include "settings/FallbackImport.h"
 #include "settings/Figures.h"
 #include "settings/Literals.h"
-#include "settings/SDRLink.h"
+#include "settings/RestoreShortcut.h"
 #include "settings/SettingsRegistry.h"
 #include "settings/TRunFlags.h"
 #include "settings/HelpBrowser.h"
@@ -130,7 +129,7 @@ void TFormPLN::FormCreate()
     RunFlags.QuitOnShow = RunFlags.QuitOnShow || options.QuitOnShow;
     RunFlags.ClearRegistry = RunFlags.ClearRegistry || options.ClearRegistry;
     if (options.DeleteShortcut)
-        DeleteShortcut(SDRLinkPath());
+        services_.shortcut.Remove();
 
     ApplySetting();
     created_ = true;
@@ -224,7 +223,7 @@ void TFormPLN::WMQueryEndSession()
 {
     if (AnotherRunning)
         return;
-    WriteRestoreShortcut(CurrentSnapshot());
+    WriteRestoreShortcut(services_.shortcut, CurrentSnapshot());
 }
 
 void TFormPLN::WMEndSession(bool ending)
@@ -240,7 +239,7 @@ void TFormPLN::WMEndSession(bool ending)
         sessionEnded_ = true;
     } else {
         // A shutdown that was called off leaves nothing in the autostart folder.
-        DeleteShortcut(SDRLinkPath());
+        services_.shortcut.Remove();
     }
 }
 

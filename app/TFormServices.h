@@ -8,6 +8,7 @@ class InstanceLock;
 class MemorySource;
 class ProcessLauncher;
 class RegStore;
+class RestoreShortcut;
 class WindowSystem;
 
 // The operating-system services the monitor window works with. The program
@@ -17,6 +18,7 @@ struct TFormServices {
     RegStore& store;
     WindowSystem& windows;
     InstanceLock& lock;
+    RestoreShortcut& shortcut;      // the autostart entry left at the end of a session
     std::vector<std::string> args;  // without the program name
     std::string programFolder;      // where export files and the help page beside the program are looked for
     ProcessLauncher& launcher;      // starts the help browser and the home page's opener

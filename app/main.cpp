@@ -13,6 +13,7 @@
 #include "platform/x11/XDisplayProbe.h"
 #include "platform/x11/XsmpClient.h"
 #include "settings/Literals.h"
+#include "settings/SDRLink.h"
 #include "shared/ProgramPath.h"
 
 #include <QApplication>
@@ -56,9 +57,10 @@ int main(int argc, char* argv[])
         RegStore store(RegStore::DefaultPath());
         X11WindowSystem windows;
         InstanceLock lock(InstanceLock::DefaultPath(lit::MutexName));
+        SDRLink shortcut;
         std::vector<std::string> args(argv + 1, argv + argc);
         LinuxProcessLauncher launcher;
-        TFormServices services{memory, store, windows, lock, std::move(args), ProgramFolder(), launcher};
+        TFormServices services{memory, store, windows, lock, shortcut, std::move(args), ProgramFolder(), launcher};
 
         TFormPLN* form = nullptr;
         QtMessageBox messages([&form] {
@@ -77,9 +79,9 @@ int main(int argc, char* argv[])
         const auto quit = [] { QCoreApplication::quit(); };
         XsmpClient session(window, sessionManager, quit);
         TerminationWatcher termination(window, quit);
-        SetLastChanceSave([snapshot = window.SnapshotHolder(), &store] {
+        SetLastChanceSave([snapshot = window.SnapshotHolder(), &store, &shortcut] {
             const TExitSnapshot last = snapshot->Get();
-            WriteRestoreShortcut(last);
+            WriteRestoreShortcut(shortcut, last);
             WriteExitSnapshot(store, last);
         });
 

@@ -1,13 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "settings/TExitSnapshot.h"
 
-#include "platform/DesktopEntry.h"
-#include "settings/Literals.h"
-#include "settings/SDRLink.h"
+#include "settings/RestoreShortcut.h"
 #include "settings/SettingsRegistry.h"
-#include "shared/ProgramPath.h"
-
-#include <string>
 
 void TExitSnapshotHolder::Set(const TExitSnapshot& snapshot)
 {
@@ -29,15 +24,8 @@ void WriteExitSnapshot(RegStore& store, const TExitSnapshot& snapshot)
         SaveSetting(store, snapshot.Left, snapshot.Top, snapshot.Minimized, snapshot.ExitState, snapshot.CustomSet);
 }
 
-void WriteRestoreShortcut(const TExitSnapshot& snapshot)
+void WriteRestoreShortcut(RestoreShortcut& shortcut, const TExitSnapshot& snapshot)
 {
-    if (!snapshot.CustomSet.SDR)
-        return;
-    const std::string program = ProgramFile();
-    if (program.empty())
-        return;
-    std::string arguments = " /SDR ";
-    if (snapshot.Minimized)
-        arguments += "/M ";
-    WriteShortcut(SDRLinkPath(), program, arguments, std::string(lit::Title), program + "へのｼｮｰﾄｶｯﾄ");
+    if (snapshot.CustomSet.SDR && !snapshot.ClearRegistry)
+        shortcut.Write(snapshot.Minimized);
 }

@@ -8,6 +8,7 @@
 #include <mutex>
 
 class RegStore;
+class RestoreShortcut;
 
 // Everything the program writes when it ends, as plain data: what closing
 // saves and what the end of a session leaves behind. Kept as a copy so that
@@ -38,7 +39,8 @@ private:
 // it, removes the program's key altogether.
 void WriteExitSnapshot(RegStore& store, const TExitSnapshot& snapshot);
 
-// When shutdown restore is on, leaves an autostart entry that starts the
-// program again at the next login, minimised when it is minimised now.
-// Failures are silent: the session may always end.
-void WriteRestoreShortcut(const TExitSnapshot& snapshot);
+// When shutdown restore is on, leaves the autostart entry that starts the
+// program again at the next login, minimised when it is minimised now. Not
+// when the settings are being cleared: the entry would bring back a program
+// asked to leave nothing behind.
+void WriteRestoreShortcut(RestoreShortcut& shortcut, const TExitSnapshot& snapshot);

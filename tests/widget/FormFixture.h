@@ -8,11 +8,13 @@
 #include "platform/MemorySource.h"
 #include "platform/RegStore.h"
 #include "platform/WindowSystem.h"
+#include "settings/RestoreShortcut.h"
 #include "settings/TRunFlags.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 #include <vector>
 
 // Figures chosen by the test.
@@ -37,6 +39,15 @@ public:
     std::optional<std::pair<int, int>> FramePosition(uint32_t) override { return std::nullopt; }
 };
 
+// Records the autostart entries written and removed, in order: "write",
+// "write minimized", "remove".
+class RecordingShortcut : public RestoreShortcut {
+public:
+    std::vector<std::string> calls;
+    void Write(bool minimized) override { calls.push_back(minimized ? "write minimized" : "write"); }
+    void Remove() override { calls.push_back("remove"); }
+};
+
 // A monitor window on its own store, lock and figures.
 class FormFixture : public ::testing::Test {
 protected:
@@ -56,7 +67,7 @@ protected:
     TFormPLN& Create(std::vector<std::string> args = {})
     {
         services = std::make_unique<TFormServices>(
-            TFormServices{memory, store, windows, lock, std::move(args), dir.path().toStdString(), launcher});
+            TFormServices{memory, store, windows, lock, shortcut, std::move(args), dir.path().toStdString(), launcher});
         form = std::make_unique<TFormPLN>(*services);
         return *form;
     }
@@ -65,6 +76,7 @@ protected:
     FakeMemorySource memory;
     RecordingWindowSystem windows;
     RecordingLauncher launcher;
+    RecordingShortcut shortcut;
     RegStore store;
     InstanceLock lock;
     std::unique_ptr<TFormServices> services;

@@ -248,7 +248,7 @@ TEST_F(MonitorWindow, SecondCopyActivatesTheFirstAndTouchesNothing)
     const std::string storedBefore = store.Load().Serialize();
 
     InstanceLock otherLock(dir.filePath("PelorinMutex").toStdString());
-    TFormServices otherServices{memory, store, windows, otherLock, {"/Q"}, dir.path().toStdString(), launcher};
+    TFormServices otherServices{memory, store, windows, otherLock, shortcut, {"/Q"}, dir.path().toStdString(), launcher};
     TFormPLN second(otherServices);
     EXPECT_TRUE(second.IsSecondCopy());
     ASSERT_EQ(windows.activated.size(), 1u);
