@@ -506,6 +506,7 @@ bool TFormPLN::eventFilter(QObject* watched, QEvent* event)
     const auto mouse = [event] { return static_cast<QMouseEvent*>(event); };
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:  // the second press of a double click
         PanelPelorinMouseDown(mouse()->button(), mouse()->globalPosition().toPoint());
         return true;
     case QEvent::MouseMove:

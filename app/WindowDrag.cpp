@@ -34,10 +34,10 @@ void WindowDrag::KeepInside(bool initializing, bool insideDesktop)
     if (!screen)
         return;
     const QRect outer = window_.frameGeometry();
-    const QSize size = screen->geometry().size();
+    const QRect whole = screen->geometry();
     const bool active = KeepInsideDesktopActive(initializing, dragging_, insideDesktop);
     const TPoint place = KeepInsideDesktopPos({outer.x(), outer.y(), outer.width(), outer.height()},
-                                              size.width(), size.height(), active);
+                                              {whole.x(), whole.y(), whole.width(), whole.height()}, active);
     if (place.x != outer.x() || place.y != outer.y())
         window_.move(place.x, place.y);
 }

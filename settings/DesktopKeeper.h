@@ -18,9 +18,10 @@ struct TWindowRect {
 // (only the drop counts), and only with the setting on.
 bool KeepInsideDesktopActive(bool initializing, bool dragging, bool insideDesktop);
 
-// Where the window's top-left goes so that it lies inside the screen (the
-// full primary screen). Returns the position unchanged when the check is not
-// active. Applying it to its own result gives the same result, so the move it
-// causes, which runs the check again, ends there.
-TPoint KeepInsideDesktopPos(const TWindowRect& window, int32_t screenWidth, int32_t screenHeight,
-                            bool active);
+// Where the window's top-left goes so that it lies inside the screen: the
+// whole primary screen, which need not start at 0,0 (a primary output right
+// of a laptop panel starts where the panel ends). Returns the position
+// unchanged when the check is not active. Applying it to its own result gives
+// the same result, so the move it causes, which runs the check again, ends
+// there.
+TPoint KeepInsideDesktopPos(const TWindowRect& window, const TWindowRect& screen, bool active);

@@ -222,14 +222,45 @@ TEST(KeepInsideDesktopTest, PullsTheWindowInsideTheScreen)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const TPoint first = KeepInsideDesktopPos(c.window, sw, sh, c.active);
+        const TPoint first = KeepInsideDesktopPos(c.window, {0, 0, sw, sh}, c.active);
         EXPECT_EQ(first, c.expected) << "got " << first.x << "," << first.y;
 
         // The move made here runs the check again; it must find nothing to do.
         TWindowRect moved = c.window;
         moved.Left = first.x;
         moved.Top = first.y;
-        EXPECT_EQ(KeepInsideDesktopPos(moved, sw, sh, c.active), first);
+        EXPECT_EQ(KeepInsideDesktopPos(moved, {0, 0, sw, sh}, c.active), first);
+    }
+}
+
+// A primary screen right of a laptop panel, and lower: its own edges count,
+// not those of a screen at 0,0.
+TEST(KeepInsideDesktopTest, PrimaryScreenAwayFromTheOrigin)
+{
+    const TWindowRect screen{1366, 100, 1920, 1080};
+    struct Case {
+        const char* name;
+        TWindowRect window;
+        TPoint expected;
+    };
+    const std::vector<Case> cases = {
+        {"inside near its right edge", {3000, 900, 241, 106}, {3000, 900}},
+        {"inside touching its far corner", {3045, 1074, 241, 106}, {3045, 1074}},
+        {"on the panel to its left", {200, 300, 241, 106}, {1366, 300}},
+        {"across its left edge", {1300, 300, 241, 106}, {1366, 300}},
+        {"above its top", {2000, 50, 241, 106}, {2000, 100}},
+        {"past its far corner", {3200, 1150, 241, 106}, {3045, 1074}},
+        {"wider than it", {1000, 300, 2000, 106}, {1366, 300}},
+        {"taller than it", {2000, 0, 241, 1200}, {2000, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TPoint first = KeepInsideDesktopPos(c.window, screen, true);
+        EXPECT_EQ(first, c.expected) << "got " << first.x << "," << first.y;
+        TWindowRect moved = c.window;
+        moved.Left = first.x;
+        moved.Top = first.y;
+        EXPECT_EQ(KeepInsideDesktopPos(moved, screen, true), first);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -164,11 +165,13 @@ TEST_P(StartLayout, SizeAndControlsAtTheStoredCorner)
         EXPECT_EQ(w.frameGeometry().size(), w.size()) << "no frame around a borderless style";
     }
 
-    if (!framed && FrameKnownBeforeShowing())
-        GTEST_SKIP() << "this platform reports the frame before a window is shown, and the window's "
-                        "in-place switch to borderless leaves the widget's client position inside the "
-                        "old frame (shown 2 px off); X11 reports no frame before mapping, and ctest "
-                        "runs these tests with tests/widget/offscreen.json for the same reason";
+    // The offscreen platform by default reports the frame before a window is
+    // shown, and the in-place switch to borderless would then leave the
+    // client inside the old frame (2 px off); X11 reports no frame before
+    // mapping, and ctest runs these tests with tests/widget/offscreen.json to
+    // match it. Without it the checks below cannot hold: fail, do not skip.
+    ASSERT_TRUE(framed || !FrameKnownBeforeShowing())
+        << "run with QT_QPA_PLATFORM=offscreen:configfile=tests/widget/offscreen.json";
     // The stored corner is the outer top-left, and it goes back to the store
     // unchanged.
     EXPECT_EQ(w.frameGeometry().topLeft(), stored);
@@ -428,6 +431,32 @@ INSTANTIATE_TEST_SUITE_P(Cases, DropNearTheEdge,
                  [](QSize s, QSize w) { return QPoint(s.width() - w.width(), s.height() - w.height()); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A double click grips the window as a single press does: its second press
+// reaches the window as a double-click event.
+TEST_F(WindowBehaviour, SecondClickOfADoubleClickDrags)
+{
+    TCustomSet set;
+    set.BaseWinStyle = 1;
+    set.InsideDesktop = true;
+    TFormPLN& w = Show(set);
+    QWidget* label = Control("LabelMem");
+    const QPoint start = w.pos();
+    const QPoint grip = label->mapToGlobal(label->rect().center());
+
+    Press(label, Qt::LeftButton, grip);
+    Release(label, Qt::LeftButton, grip);
+    QTest::mouseDClick(label, Qt::LeftButton, {}, label->mapFromGlobal(grip));
+    // mouseDClick ends with its own release: grip again by the double-click
+    // event alone, as the window system delivers the second press.
+    QMouseEvent second(QEvent::MouseButtonDblClick, label->mapFromGlobal(grip), grip, Qt::LeftButton,
+                       Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &second);
+    MoveHeld(label, grip + QPoint(30, 20));
+    EXPECT_EQ(w.pos(), start + QPoint(30, 20));
+    Release(label, Qt::LeftButton, grip + QPoint(30, 20));
+    EXPECT_EQ(w.pos(), start + QPoint(30, 20));
+}
+
 // ---------------------------------------------------------------------------
 // The other buttons.
 
@@ -517,6 +546,54 @@ INSTANTIATE_TEST_SUITE_P(Cases, MinimizeCycle,
     ::testing::Values(MinimizeCase{"menu_off_task_bar", true, true}, MinimizeCase{"menu_on_task_bar", true, false},
                       MinimizeCase{"window_manager_off_task_bar", false, true},
                       MinimizeCase{"window_manager_on_task_bar", false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Beside a laptop panel: the primary screen lies right of it and lower, so
+// its origin is not 0,0 (run with tests/widget/offscreen-two-screens.json).
+
+class TwoScreens : public WindowBehaviour {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::screens().size(), 2) << "run with offscreen-two-screens.json";
+        ASSERT_EQ(Screen(), QRect(1366, 100, 1920, 1080)) << "run with offscreen-two-screens.json";
+    }
+};
+
+struct TwoScreenDrop {
+    const char* name;
+    QPoint drop;     // relative to the primary screen's corner
+    QPoint landing;  // likewise
+};
+
+class TwoScreensDrop : public TwoScreens, public ::testing::WithParamInterface<TwoScreenDrop> {};
+
+TEST_P(TwoScreensDrop, KeptInsideThePrimaryScreen)
+{
+    const TwoScreenDrop c = GetParam();
+    TCustomSet set;
+    set.BaseWinStyle = 1;  // 241 x 106
+    set.InsideDesktop = true;
+    const QPoint origin = Screen().topLeft();
+    TFormPLN& w = Show(set, origin + QPoint(300, 200));
+    ASSERT_EQ(w.pos(), origin + QPoint(300, 200));
+    QWidget* label = Control("LabelMem");
+    const QPoint grip = label->mapToGlobal(label->rect().center());
+    const QPoint travel = origin + c.drop - w.pos();
+
+    Press(label, Qt::LeftButton, grip);
+    MoveHeld(label, grip + travel);
+    Release(label, Qt::LeftButton, grip + travel);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.pos() - origin, c.landing);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TwoScreensDrop,
+    ::testing::Values(TwoScreenDrop{"well_inside", {1600, 900}, {1600, 900}},
+                      TwoScreenDrop{"onto_the_panel", {-200, 300}, {0, 300}},
+                      TwoScreenDrop{"above", {500, -50}, {500, 0}},
+                      TwoScreenDrop{"past_the_far_corner", {1900, 1000}, {1920 - 241, 1080 - 106}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
