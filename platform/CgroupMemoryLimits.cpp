@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/CgroupMemoryLimits.h"
 
+#include "shared/Saturating.h"
+
 #include <algorithm>
 #include <fcntl.h>
 #include <new>
@@ -28,11 +30,6 @@ constexpr FileNames kUnifiedNames{"memory.max", "memory.current", "memory.stat",
                                   "memory.swap.current"};
 constexpr FileNames kLegacyNames{"memory.limit_in_bytes", "memory.usage_in_bytes", "memory.stat",
                                  "memory.memsw.limit_in_bytes", "memory.memsw.usage_in_bytes"};
-
-uint64_t SaturatingSub(uint64_t a, uint64_t b)
-{
-    return a > b ? a - b : 0;
-}
 
 void Take(CgroupAllowance& allowance, uint64_t limit, uint64_t room)
 {

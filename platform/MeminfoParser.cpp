@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/MeminfoParser.h"
 
+#include "shared/Saturating.h"
+
 #include <algorithm>
 #include <iterator>
 #include <limits>
@@ -90,11 +92,6 @@ size_t KeyIndex(std::string_view name)
             return i;
     }
     return kKeyCount;
-}
-
-uint64_t SaturatingAdd(uint64_t a, uint64_t b)
-{
-    return a > kMax - b ? kMax : a + b;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "platform/KernelFile.h"
 #include "platform/MeminfoParser.h"
+#include "shared/Saturating.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,18 +16,6 @@ namespace {
 
 // /proc/meminfo is about 1.5 KiB; anything far larger is not a meminfo file.
 constexpr size_t kMaxMeminfoSize = 1024 * 1024;
-
-uint64_t SaturatingMul(uint64_t a, uint64_t b)
-{
-    uint64_t product = 0;
-    return __builtin_mul_overflow(a, b, &product) ? UINT64_MAX : product;
-}
-
-uint64_t SaturatingAdd(uint64_t a, uint64_t b)
-{
-    uint64_t sum = 0;
-    return __builtin_add_overflow(a, b, &sum) ? UINT64_MAX : sum;
-}
 
 // The memory half from sysinfo(2) when /proc gives none. sysinfo has no
 // "available" figure and no page cache count, so free plus buffers is the

@@ -2,6 +2,7 @@
 #include "settings/ExportFile.h"
 
 #include "shared/AtomicFile.h"
+#include "shared/FileDescriptor.h"
 #include "shared/MsgBox.h"
 
 #include <algorithm>
@@ -75,24 +76,6 @@ bool ReadValues(const std::vector<std::string>& lines, size_t flagCount, TCustom
     return true;
 }
 
-// Closes the descriptor on every way out.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Loads the part of the file that can matter: up to a NUL, or until enough
 // line ends have gone by for every line a version needs. Only regular files
 // qualify; a FIFO or a device could block or never end.
@@ -100,7 +83,7 @@ bool LoadExportFile(const std::string& fileName, std::string& text)
 {
     const FileDescriptor fd(open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (fd.Get() < 0 || fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
 
     text.clear();
@@ -108,7 +91,7 @@ bool LoadExportFile(const std::string& fileName, std::string& text)
     size_t lineEndBytes = 0;
     std::array<char, 4096> buffer{};
     while (lineEndBytes < 2 * kLinesNeeded) {
-        const ssize_t got = read(fd.get(), buffer.data(), buffer.size());
+        const ssize_t got = read(fd.Get(), buffer.data(), buffer.size());
         if (got < 0) {
             if (errno == EINTR)
                 continue;

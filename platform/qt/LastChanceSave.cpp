@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/qt/LastChanceSave.h"
 
+#include "shared/GuardedCall.h"
+
 #include <cstdlib>
 #include <mutex>
 
@@ -28,11 +30,8 @@ extern "C" void RunLastChanceSave()
     }
     if (!save)
         return;
-    try {
-        save();
-    } catch (...) {
-        // Nothing can be reported any more; the exit goes on as it began.
-    }
+    // Nothing can be reported any more; the exit goes on as it began.
+    GuardedCall(save, [](const char*) {});
 }
 
 } // namespace

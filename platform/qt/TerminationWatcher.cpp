@@ -2,6 +2,7 @@
 #include "platform/qt/TerminationWatcher.h"
 
 #include "platform/SessionEndHandler.h"
+#include "shared/GuardedCall.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -42,13 +43,12 @@ extern "C" void WakeOnSignal(int)
 template <typename Call>
 void Guarded(Call call)
 {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        qWarning("Session end on a signal failed: %s", error.what());
-    } catch (...) {
-        qWarning("Session end on a signal failed");
-    }
+    GuardedCall(call, [](const char* error) {
+        if (error)
+            qWarning("Session end on a signal failed: %s", error);
+        else
+            qWarning("Session end on a signal failed");
+    });
 }
 
 void RestoreHandlers(std::size_t count)

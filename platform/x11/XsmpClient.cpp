@@ -2,6 +2,7 @@
 #include "platform/x11/XsmpClient.h"
 
 #include "platform/SessionEndHandler.h"
+#include "shared/GuardedCall.h"
 #include "shared/ProgramPath.h"
 
 #include <QCoreApplication>
@@ -98,13 +99,12 @@ SmPropValue TextValue(const std::string& text)
 template <typename Call>
 void Guarded(const char* what, Call call)
 {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        qWarning("Session end (%s) failed: %s", what, error.what());
-    } catch (...) {
-        qWarning("Session end (%s) failed", what);
-    }
+    GuardedCall(call, [what](const char* error) {
+        if (error)
+            qWarning("Session end (%s) failed: %s", what, error);
+        else
+            qWarning("Session end (%s) failed", what);
+    });
 }
 
 } // namespace
