@@ -16,6 +16,7 @@
 #include "shared/ProgramPath.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +50,8 @@ int main(int argc, char* argv[])
     char* toolkitArgv[] = {argv[0], nullptr};
     QApplication app(toolkitArgc, toolkitArgv);
     RestoreSessionManagerAddress(sessionManager);
+    // The program's own icon, which every window and the about box show.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pelorin.png")));
     // The dialogs' forms are deleted here, before the application object.
     ApplicationForms forms;
     try {
