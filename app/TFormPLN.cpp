@@ -41,7 +41,6 @@ TFormPLN::TFormPLN(TFormServices& services, QWidget* parent)
 {
     ui_->setupUi(this);
     setFont(WithInstalledGothic(font()));
-    setWindowIcon(QIcon(QStringLiteral(":/pelorin.png")));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
