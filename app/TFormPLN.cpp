@@ -3,6 +3,7 @@
 
 #include "app/MeterPainter.h"
 #include "app/TFormServices.h"
+#include "components/TAboutDialog.h"
 #include "platform/InstanceLock.h"
 #include "platform/MemorySource.h"
 #include "platform/RegStore.h"
@@ -39,7 +40,6 @@ TFormPLN::TFormPLN(TFormServices& services, QWidget* parent)
 {
     ui_->setupUi(this);
     setFont(WithInstalledGothic(font()));
-    setWindowIcon(QIcon(QStringLiteral(":/pelorin.png")));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
@@ -47,6 +47,14 @@ TFormPLN::TFormPLN(TFormServices& services, QWidget* parent)
     for (QLabel* label : {ui_->LabelMem, ui_->LabelMemDiffe, ui_->LabelSwap, ui_->LabelSwapDiffe})
         label->adjustSize();
     BuildMenu();
+    // Always shown centred on the screen, its own place notwithstanding.
+    AboutDialog = new TAboutDialog(this);
+    AboutDialog->SetCaption(QStringLiteral("のバージョン情報"));
+    AboutDialog->SetBorderIcons(TBorderIcons(TBorderIcon::biSystemMenu) | TBorderIcon::biMinimize);
+    AboutDialog->SetBorderStyle(TFormBorderStyle::bsSingle);
+    AboutDialog->SetPosition(TPosition::poScreenCenter);
+    AboutDialog->SetLeft(72);
+    AboutDialog->SetTop(8);
 
     TimerInterval.setSingleShot(false);
     connect(&TimerInterval, &QTimer::timeout, this, &TFormPLN::TimerIntervalTimer);
@@ -88,14 +96,14 @@ void TFormPLN::BuildMenu()
     PMenuPelorin = new QMenu(this);
     PMenuPelorin->addAction(QStringLiteral("&R・更新"), this, &TFormPLN::PmUpdateClick);
     PMenuPelorin->addSeparator();
-    // Settings and about come with their dialogs; until then
+    // Settings come with their dialog; until then
     // the items are there but cannot be chosen.
     PMenuPelorin->addAction(QStringLiteral("&S・設定"))->setEnabled(false);
     PMenuPelorin->addAction(QStringLiteral("&M・最小化"), this, &TFormPLN::PmMinimizeClick);
     PMenuPelorin->addSeparator();
     PMenuPelorin->addAction(QStringLiteral("&H・ヘルプ"), this, &TFormPLN::PmHelpClick);
     PMenuPelorin->addAction(QStringLiteral("&J・作者のホームページ"), this, &TFormPLN::CmHomePageClick);
-    PMenuPelorin->addAction(QStringLiteral("&A・バージョン情報"))->setEnabled(false);
+    PMenuPelorin->addAction(QStringLiteral("&A・バージョン情報"), this, &TFormPLN::PmAboutClick);
     PMenuPelorin->addSeparator();
     PMenuPelorin->addAction(QStringLiteral("&X・終了"), this, &TFormPLN::PmExitClick);
 }
@@ -350,6 +358,18 @@ void TFormPLN::PmUpdateClick()
 void TFormPLN::PmMinimizeClick()
 {
     MinimizeWindow();
+}
+
+void TFormPLN::PmAboutClick()
+{
+    AboutDialog->SetAppName(QString::fromUtf8(lit::Title.data(), lit::Title.size()));
+    AboutDialog->SetAppVer(QString::fromUtf8(lit::Version.data(), lit::Version.size()));
+    AboutDialog->SetCright(QString::fromUtf8(lit::Copyright.data(), lit::Copyright.size()));
+    try {
+        AboutDialog->Show();
+    } catch (const DialogCreateError&) {
+        // The user has been told; the next click tries again.
+    }
 }
 
 void TFormPLN::PmExitClick()

@@ -17,6 +17,7 @@
 #include <memory>
 
 class QMenu;
+class TAboutDialog;
 class TImageControl;
 struct TFormServices;
 namespace Ui {
@@ -72,6 +73,8 @@ public:
     void PmExitClick();
     void PmHelpClick();
     void CmHomePageClick();
+    void PmAboutClick();
+    TAboutDialog* About() const { return AboutDialog; }
     void ButtonVrietyClick();
 
     void ApplyWinStyle();
@@ -123,6 +126,7 @@ private:
     TFormServices& services_;
     std::unique_ptr<Ui::FormPLN> ui_;
     QMenu* PMenuPelorin = nullptr;
+    TAboutDialog* AboutDialog = nullptr;
     QTimer TimerInterval;
     QTimer TimerUnTaskBar;
 

@@ -17,6 +17,7 @@
 #include "shared/ProgramPath.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +51,12 @@ int main(int argc, char* argv[])
     char* toolkitArgv[] = {argv[0], nullptr};
     QApplication app(toolkitArgc, toolkitArgv);
     RestoreSessionManagerAddress(sessionManager);
+    // The program's own icon, which every window and the about box show,
+    // drawn for each size it is shown at.
+    QIcon icon;
+    for (const char* size : {"-16", "", "-48"})
+        icon.addFile(QStringLiteral(":/pelorin%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
     // The dialogs' forms are deleted here, before the application object.
     ApplicationForms forms;
     try {

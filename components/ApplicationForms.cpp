@@ -34,6 +34,9 @@ void ApplicationForms::Adopt(QWidget* form)
 {
     if (!form || Owns(form))
         return;
+    // A dialog left open does not keep the program running once its main
+    // window has closed.
+    form->setAttribute(Qt::WA_QuitOnClose, false);
     std::vector<QPointer<QWidget>>& forms = Forms();
     std::erase_if(forms, [](const QPointer<QWidget>& kept) { return kept.isNull(); });
     forms.emplace_back(form);

@@ -18,7 +18,8 @@ public:
     ApplicationForms(const ApplicationForms&) = delete;
     ApplicationForms& operator=(const ApplicationForms&) = delete;
 
-    // Takes form over; it leaves the list by itself when deleted earlier.
+    // Takes form over; it leaves the list by itself when deleted earlier. An
+    // adopted form does not keep the program running when the main window closes.
     static void Adopt(QWidget* form);
     static bool Owns(const QObject* form);
     // The owner recorded for an adopted form: the application object.

@@ -214,6 +214,14 @@ void TKVLCustomDlg::Hide(bool copyBack)
         DialogToProp();
 }
 
+QPoint TKVLCustomDlg::CentredPlace(QSize outer) const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
+    const QSize area = ScreenSize();
+    return origin + QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2);
+}
+
 void TKVLCustomDlg::PlaceForm()
 {
     if (Form_->isVisible())
@@ -221,11 +229,34 @@ void TKVLCustomDlg::PlaceForm()
     const TPosition position = ReadBack(*Form_, kPosition, Position_);
     if (position != TPosition::poScreenCenter && position != TPosition::poDesktopCenter)
         return;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QPoint origin = screen ? screen->geometry().topLeft() : QPoint();
-    const QSize outer = Form_->frameGeometry().size();
-    const QSize area = ScreenSize();
-    MoveFrame(*Form_, origin + QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2));
+    // The frame of a window not yet mapped is unknown: the outer size of the
+    // design stands in for it until the window manager has framed it.
+    const QWindow* window = Form_->windowHandle();
+    const bool framed = window && window->isVisible() && !window->frameMargins().isNull();
+    QSize outer = Form_->frameGeometry().size();
+    if (!framed)
+        outer = outer.expandedTo(QSize(DialogWidth_, DialogHeight_));
+    MoveFrame(*Form_, CentredPlace(outer));
+    if (!framed && !RecentreOnFrame_) {
+        RecentreOnFrame_ = true;
+        Form_->installEventFilter(this);
+    }
+}
+
+bool TKVLCustomDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // Framing moves the client inside the frame; the frame is known then.
+    if (RecentreOnFrame_ && Form_ && watched == Form_ && event->type() == QEvent::Move && Form_->isVisible()) {
+        const QWindow* window = Form_->windowHandle();
+        if (window && !window->frameMargins().isNull()) {
+            RecentreOnFrame_ = false;
+            Form_->removeEventFilter(this);
+            const QPoint place = CentredPlace(Form_->frameGeometry().size());
+            if (place != Form_->pos())
+                MoveFrame(*Form_, place);
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TKVLCustomDlg::Show()

@@ -109,9 +109,13 @@ protected:
     // Left and Top that centre the dialog's outer size on the screen.
     void CentreOnScreen();
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // Puts a form about to become visible where Position says.
     void PlaceForm();
+    // The centred place for the form's outer size.
+    QPoint CentredPlace(QSize outer) const;
 
     QObject* FormOwner_ = nullptr;
     QString Caption_;
@@ -125,4 +129,7 @@ private:
     TFormStyle FormStyle_ = TFormStyle::fsNormal;
     TPosition Position_ = TPosition::poDesigned;
     QPointer<QDialog> Form_;
+    // Centred before the window manager framed the window: centred again
+    // once the frame is known.
+    bool RecentreOnFrame_ = false;
 };

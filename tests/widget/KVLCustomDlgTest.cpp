@@ -348,6 +348,8 @@ TEST(KVLCustomDlg, AnApplicationOwnedFormOutlivesItsComponent)
     RunDeferredDeletes();
     ASSERT_FALSE(kept.isNull());
     EXPECT_TRUE(ApplicationForms::Owns(kept));
+    // Left open, it does not keep the program running.
+    EXPECT_FALSE(kept->testAttribute(Qt::WA_QuitOnClose));
     EXPECT_FALSE(kept->isVisible());
 
     TestDlg again;

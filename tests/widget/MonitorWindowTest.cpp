@@ -279,7 +279,7 @@ TEST_F(MonitorWindow, MenuItemsInOrderWithTheUnbuiltOnesDisabled)
     const std::vector<Item> expected = {{"&R・更新", true},           {"", false},
                                         {"&S・設定", false},          {"&M・最小化", true},
                                         {"", false},                  {"&H・ヘルプ", true},
-                                        {"&J・作者のホームページ", true}, {"&A・バージョン情報", false},
+                                        {"&J・作者のホームページ", true}, {"&A・バージョン情報", true},
                                         {"", false},                  {"&X・終了", true}};
     const QList<QAction*> actions = w.PopupMenu()->actions();
     ASSERT_EQ(actions.size(), static_cast<qsizetype>(expected.size()));
