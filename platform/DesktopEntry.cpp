@@ -2,6 +2,7 @@
 #include "platform/DesktopEntry.h"
 
 #include "shared/AtomicFile.h"
+#include "shared/PrivateFolders.h"
 
 #include <cstdlib>
 #include <pwd.h>
@@ -120,10 +121,10 @@ bool WriteShortcut(const fs::path& file, const std::string& programPath,
         + "\nComment=" + EscapeString(comment) + "\nExec=" + ExecValue(programPath, arguments)
         + "\n";
 
+    // A folder open to others would let them plant an entry that runs at
+    // the next login, so new folders are private whatever the umask.
     const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (!fs::is_directory(dir, ec))
+    if (!MakePrivateFolders(dir))
         return false;
 
     // The temporary file's leading dot and ".tmp" suffix keep launchers from

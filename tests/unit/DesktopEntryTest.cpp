@@ -149,13 +149,38 @@ TEST_F(DesktopEntryTest, OverwriteReplacesWholeEntryAndLeavesNoTemporaryFile)
     EXPECT_EQ(Entries(Entry().parent_path()), std::vector<std::string> {"ペロリンSDR.desktop"});
 }
 
-TEST_F(DesktopEntryTest, CreatesMissingFolders)
+TEST_F(DesktopEntryTest, CreatesMissingFoldersPrivateWhateverTheUmask)
 {
-    const fs::path entry = temp_.Path() / "config" / "autostart" / "x.desktop";
-    ASSERT_FALSE(fs::exists(entry.parent_path()));
+    // Anyone who could write in the autostart folder could plant an entry
+    // that runs at the next login.
+    for (const mode_t mask : {0000u, 0022u, 0077u, 0277u}) {
+        SCOPED_TRACE(mask);
+        const fs::path config = temp_.Path() / "config";
+        fs::remove_all(config);
+        const fs::path entry = config / "autostart" / "x.desktop";
 
-    EXPECT_TRUE(WriteShortcut(entry, "/p", " /SDR ", "n", "c"));
-    EXPECT_TRUE(fs::is_regular_file(entry));
+        const mode_t saved = ::umask(mask);
+        const bool written = WriteShortcut(entry, "/p", " /SDR ", "n", "c");
+        ::umask(saved);
+
+        EXPECT_TRUE(written);
+        EXPECT_TRUE(fs::is_regular_file(entry));
+        for (const fs::path& folder : {config, entry.parent_path()}) {
+            struct stat st {};
+            ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0700u) << folder;
+        }
+    }
+}
+
+TEST_F(DesktopEntryTest, AnExistingFolderKeepsItsMode)
+{
+    fs::create_directories(Entry().parent_path());
+    ASSERT_EQ(::chmod(Entry().parent_path().c_str(), 0755), 0);
+    ASSERT_TRUE(WriteShortcut(Entry(), "/p", " /SDR ", "n", "c"));
+    struct stat st {};
+    ASSERT_EQ(::stat(Entry().parent_path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
 }
 
 TEST_F(DesktopEntryTest, FolderBlockedByRegularFileFails)
