@@ -26,7 +26,10 @@ std::string QuoteExecArgument(std::string_view arg);
 
 // Writes the entry at file: Type=Application, Name, Comment and an Exec of
 // the quoted program path followed by each blank-separated word of arguments
-// (" /SDR /M " gives "<path> /SDR /M"). Creates the folder when missing and
+// (" /SDR /M " gives "<path> /SDR /M"). Every value is UTF-8: bytes of name
+// and comment that are not become U+FFFD, and a program path that is not is
+// started through /bin/sh, which rebuilds it from ASCII escapes. Creates the
+// folder (mode 0700) when missing and
 // replaces an old entry whole: the text goes to a temporary file in the same
 // folder, is flushed and renamed over the entry. Returns false, leaving no
 // temporary file, when any step fails.

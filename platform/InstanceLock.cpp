@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/InstanceLock.h"
 
+#include "shared/PrivateFolders.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -15,7 +17,7 @@ namespace {
 // exists but belongs to someone else or is open to others.
 bool PrivateFolder(const std::filesystem::path& dir)
 {
-    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+    if (!MakePrivateFolders(dir))
         return false;
     struct stat st {};
     if (lstat(dir.c_str(), &st) != 0)
@@ -46,7 +48,6 @@ std::filesystem::path PrivatePath(const std::filesystem::path& name)
         return dir / name;
     const char* home = std::getenv("HOME");
     dir = std::filesystem::path(home && home[0] == '/' ? home : "/") / ".cache";
-    mkdir(dir.c_str(), 0700);
     dir /= "pelorin-runtime";
     if (PrivateFolder(dir))
         return dir / name;

@@ -2,6 +2,7 @@
 #include "platform/RegStore.h"
 
 #include "shared/AtomicFile.h"
+#include "shared/PrivateFolders.h"
 
 #include <cerrno>
 #include <chrono>
@@ -166,23 +167,6 @@ bool ReadFile(const std::filesystem::path& file, std::string& text, FileState& s
     return true;
 }
 
-// Creates the missing folders of the path, private to the user as the XDG
-// base directory rules ask.
-bool MakeFolders(const std::filesystem::path& folder)
-{
-    if (folder.empty())
-        return true;
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0)
-        return S_ISDIR(info.st_mode);
-    if (errno != ENOENT)
-        return false;
-    const std::filesystem::path parent = folder.parent_path();
-    if (parent != folder && !MakeFolders(parent))
-        return false;
-    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 std::filesystem::path HomeFolder()
 {
     const char* home = std::getenv("HOME");
@@ -233,7 +217,7 @@ RegTree RegStore::Load() const
 bool RegStore::Update(const std::function<void(RegTree&)>& change)
 {
     try {
-        if (!MakeFolders(file_.parent_path()))
+        if (!MakePrivateFolders(file_.parent_path()))
             return false;
         // Held until the new file is in place, so that a second copy's update
         // starts from this one's result instead of overwriting it.

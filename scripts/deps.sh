@@ -7,7 +7,7 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
           libx11-xcb-dev libsm-dev libice-dev fonts-ipafont-gothic fonts-dejavu-core xvfb openbox x11-utils xauth imagemagick)
 if [ "${1:-}" = test ]; then
     packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev xdotool wmctrl clang
-               libclang-rt-14-dev python3 desktop-file-utils)
+               libclang-rt-14-dev python3 desktop-file-utils libglib2.0-bin)
 fi
 missing=()
 for p in "${packages[@]}"; do

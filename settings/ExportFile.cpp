@@ -24,6 +24,9 @@ constexpr std::string_view kNotExportFile =
 
 // The most lines any version needs: the signature and ten values.
 constexpr size_t kLinesNeeded = 11;
+// The most of a file that is read. A valid file is 40 bytes; a huge file
+// named *.plne beside the program must not be read whole at start-up.
+constexpr size_t kMaxReadBytes = 64 * 1024;
 
 // The flags in file order; version 1 has all but the last.
 constexpr std::array<bool TCustomSet::*, 7> kFlags = {
@@ -77,7 +80,8 @@ bool ReadValues(const std::vector<std::string>& lines, size_t flagCount, TCustom
 }
 
 // Loads the part of the file that can matter: up to a NUL, or until enough
-// line ends have gone by for every line a version needs. Only regular files
+// line ends have gone by for every line a version needs, and never more than
+// kMaxReadBytes. Only regular files
 // qualify; a FIFO or a device could block or never end.
 bool LoadExportFile(const std::string& fileName, std::string& text)
 {
@@ -91,7 +95,14 @@ bool LoadExportFile(const std::string& fileName, std::string& text)
     size_t lineEndBytes = 0;
     std::array<char, 4096> buffer{};
     while (lineEndBytes < 2 * kLinesNeeded) {
-        const ssize_t got = read(fd.Get(), buffer.data(), buffer.size());
+        if (text.size() >= kMaxReadBytes) {
+            // A line cut off at the limit is no line: its digits could read
+            // as another number.
+            const size_t lastEnd = text.find_last_of("\r\n");
+            text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+            break;
+        }
+        const ssize_t got = read(fd.Get(), buffer.data(), std::min(buffer.size(), kMaxReadBytes - text.size()));
         if (got < 0) {
             if (errno == EINTR)
                 continue;

@@ -21,10 +21,13 @@ inline constexpr std::string_view kExportExtension = "plne";
 // temporary file beside the target first and is renamed over it, so a failure
 // (missing folder, no permission, full disk, a folder of that name) leaves any
 // old file as it was; it shows "cannot save" with the file name and returns
-// false.
+// false. An old file that is read-only (no write bit for anyone, for root
+// too) or that this user may not write is such a failure, although the
+// rename alone could replace it.
 bool ExportSetting(const std::string& fileName, const TCustomSet& set);
 
-// Reads fileName into set, field by field as the lines are read. True when
+// Reads fileName into set, field by field as the lines are read; at most the
+// first 64 KiB are read, a line cut off there counting as missing. True when
 // the file carried a known signature and every value line of its version was
 // read. A file that cannot be read or does not begin with a signature shows
 // its message; an empty file or a bad value line returns false silently, with

@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -149,13 +152,38 @@ TEST_F(DesktopEntryTest, OverwriteReplacesWholeEntryAndLeavesNoTemporaryFile)
     EXPECT_EQ(Entries(Entry().parent_path()), std::vector<std::string> {"ペロリンSDR.desktop"});
 }
 
-TEST_F(DesktopEntryTest, CreatesMissingFolders)
+TEST_F(DesktopEntryTest, CreatesMissingFoldersPrivateWhateverTheUmask)
 {
-    const fs::path entry = temp_.Path() / "config" / "autostart" / "x.desktop";
-    ASSERT_FALSE(fs::exists(entry.parent_path()));
+    // Anyone who could write in the autostart folder could plant an entry
+    // that runs at the next login.
+    for (const mode_t mask : {0000u, 0022u, 0077u, 0277u}) {
+        SCOPED_TRACE(mask);
+        const fs::path config = temp_.Path() / "config";
+        fs::remove_all(config);
+        const fs::path entry = config / "autostart" / "x.desktop";
 
-    EXPECT_TRUE(WriteShortcut(entry, "/p", " /SDR ", "n", "c"));
-    EXPECT_TRUE(fs::is_regular_file(entry));
+        const mode_t saved = ::umask(mask);
+        const bool written = WriteShortcut(entry, "/p", " /SDR ", "n", "c");
+        ::umask(saved);
+
+        EXPECT_TRUE(written);
+        EXPECT_TRUE(fs::is_regular_file(entry));
+        for (const fs::path& folder : {config, entry.parent_path()}) {
+            struct stat st {};
+            ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0700u) << folder;
+        }
+    }
+}
+
+TEST_F(DesktopEntryTest, AnExistingFolderKeepsItsMode)
+{
+    fs::create_directories(Entry().parent_path());
+    ASSERT_EQ(::chmod(Entry().parent_path().c_str(), 0755), 0);
+    ASSERT_TRUE(WriteShortcut(Entry(), "/p", " /SDR ", "n", "c"));
+    struct stat st {};
+    ASSERT_EQ(::stat(Entry().parent_path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
 }
 
 TEST_F(DesktopEntryTest, FolderBlockedByRegularFileFails)
@@ -219,6 +247,46 @@ TEST_F(DesktopEntryTest, EntryIsAPlainFileEveryoneCanRead)
         EXPECT_EQ(ReadFile(elsewhere), "keep");
         EXPECT_EQ(Entries(Entry().parent_path()), std::vector<std::string> {"ペロリンSDR.desktop"});
     }
+}
+
+// Runs a command line and gives its exit status and what it printed.
+std::pair<int, std::string> RunCommand(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return {-1, output};
+    char buffer[512];
+    while (const size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+        output.append(buffer, got);
+    return {::pclose(pipe), output};
+}
+
+TEST_F(DesktopEntryTest, AProgramFolderNamedInAnotherEncodingStillGivesAValidEntryThatStartsIt)
+{
+    if (RunCommand("command -v desktop-file-validate && command -v gio").first != 0)
+        GTEST_SKIP() << "desktop-file-validate or gio missing (scripts/deps.sh test)";
+    // "é" in Latin-1, as a folder copied from an old disk may be named, plus
+    // the characters the shell and the Exec quoting treat specially.
+    const fs::path folder = temp_.Path() / "caf\xe9 'a' \"b\" $x %u \\ 100%";
+    fs::create_directories(folder);
+    const fs::path program = folder / "pelorin";
+    const fs::path out = temp_.Path() / "started";
+    std::ofstream(program) << "#!/bin/sh\nprintf '%s|' \"$0\" \"$@\" > '" << out.string() << "'\n";
+    fs::permissions(program, fs::perms::owner_all);
+
+    ASSERT_TRUE(WriteShortcut(Entry(), program.string(), " /SDR /M ", "ペロ\xffリン",
+                              program.string() + "へのｼｮｰﾄｶｯﾄ"));
+    const auto [status, report] = RunCommand("desktop-file-validate '" + Entry().string() + "'");
+    EXPECT_EQ(status, 0) << report;
+    EXPECT_EQ(report, "");
+
+    // GLib's launcher reads the Exec line as a desktop would at login.
+    ASSERT_EQ(RunCommand("gio launch '" + Entry().string() + "'").first, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (ReadFile(out).empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(ReadFile(out), program.string() + "|/SDR|/M|");
 }
 
 TEST_F(DesktopEntryTest, DeleteRemovesEntryAndIgnoresMissingOrBadPaths)

@@ -252,6 +252,25 @@ TEST(ImportSettingAccessTest, ALongFileIsReadOnlyAsFarAsItMatters)
     EXPECT_EQ(set, kChanged);
 }
 
+TEST(ImportSettingAccessTest, AHugeFileIsReadOnlyUpToABound)
+{
+    // The last value line, padded with leading zeros past 64 KiB, is only
+    // read when the whole file is: a bounded read finds it cut off, and a
+    // line cut off counts as missing rather than as some other number.
+    ScratchDir dir;
+    std::vector<std::string> lines(kChangedVer2.begin(), kChangedVer2.end());
+    const std::string last = lines.back();
+    lines.back() = std::string(70 * 1024, '0') + last;
+    const std::string file = dir.Write("huge.plne", Join(lines, "\r\n") + "\r\n");
+    TCustomSet set;
+    const TCustomSet before = set;
+    RecordingMessageBox boxes;
+    EXPECT_FALSE(ImportSetting(file, set));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(set.UpdateInterval, before.UpdateInterval);
+    EXPECT_EQ(set.Unit, kChanged.Unit);
+}
+
 TEST(ExportSettingTest, DefaultRecordWritesTheFortyBytes)
 {
     ScratchDir dir;
