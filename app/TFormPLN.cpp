@@ -130,13 +130,20 @@ void TFormPLN::FormCreate()
     BuildLayoutInfo();
     PublishWindowHandle();
     LoadSetting();
+    // The end of the session may come while a message below is open; what it
+    // saves is what was loaded.
+    snapshot_->Set(CurrentSnapshot());
+    if (services_.settingsLoaded)
+        services_.settingsLoaded(*this);
 
     const CmdLineResult options = AnalyzeCmdLine(services_.args);
     if (options.Minimize)
         minimize_.SetMinimized(true);
     RunFlags.QuitOnShow = RunFlags.QuitOnShow || options.QuitOnShow;
     RunFlags.ClearRegistry = RunFlags.ClearRegistry || options.ClearRegistry;
-    if (options.DeleteShortcut)
+    // A session that ended during a message left the entry that brings the
+    // program back; it is not the one that started this run.
+    if (options.DeleteShortcut && !sessionEnded_)
         services_.shortcut.Remove();
 
     ApplySetting();

@@ -19,10 +19,12 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <optional>
 
 int main(int argc, char* argv[])
 {
@@ -75,29 +77,53 @@ int main(int argc, char* argv[])
         });
         SetMessageBoxHandler(&messages);
 
-        TFormPLN window(services);
-        form = &window;
-        if (window.IsSecondCopy())
-            return 0;
-
         // The end of the session arrives from the session manager, as a
         // signal, or as the display going away (Qt then exits the process
-        // from within; only plain data may be used on that path).
-        const auto quit = [] { QCoreApplication::quit(); };
-        XsmpClient session(window, sessionManager, quit);
-        TerminationWatcher termination(window, quit);
-        SetLastChanceSave([snapshot = window.SnapshotHolder(), &store, &shortcut] {
-            const TExitSnapshot last = snapshot->Get();
-            WriteRestoreShortcut(shortcut, last);
-            WriteExitSnapshot(store, last);
+        // from within; only plain data may be used on that path). The window
+        // answers it from the moment its settings are loaded, which is before
+        // start-up messages for bad options can open.
+        bool sessionOver = false;
+        const auto quit = [&sessionOver] {
+            sessionOver = true;
+            // quit() ends only a main loop that has begun. During start-up
+            // the one loop running is a message's: that message is closed
+            // instead, and any still to come go to standard error.
+            SetMessageBoxHandler(nullptr);
+            if (QWidget* message = QApplication::activeModalWidget())
+                message->close();
+            QCoreApplication::quit();
+        };
+        std::optional<XsmpClient> session;
+        std::optional<TerminationWatcher> termination;
+        services.settingsLoaded = [&](TFormPLN& loaded) {
+            session.emplace(loaded, sessionManager, quit);
+            termination.emplace(loaded, quit);
+            SetLastChanceSave([snapshot = loaded.SnapshotHolder(), &store, &shortcut] {
+                const TExitSnapshot last = snapshot->Get();
+                WriteRestoreShortcut(shortcut, last);
+                WriteExitSnapshot(store, last);
+            });
+        };
+
+        TFormPLN window(services);
+        form = &window;
+        // Every way out: the watchers go before the window they report to,
+        // and the save that exit would run is not wanted once main returns.
+        const auto stopWatching = qScopeGuard([&] {
+            termination.reset();
+            session.reset();
+            DisarmLastChanceSave();
+            SetMessageBoxHandler(nullptr);
         });
+        if (window.IsSecondCopy() || sessionOver)
+            return 0;
 
         window.ShowAtStart();
-        const int result = app.exec();
+        return app.exec();
+    } catch (const std::exception& error) {
+        // A start-up that failed is no end of the session to bring back from.
         DisarmLastChanceSave();
         SetMessageBoxHandler(nullptr);
-        return result;
-    } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QStringLiteral("ペロリン"), QString::fromLocal8Bit(error.what()));
         return 0;
     }

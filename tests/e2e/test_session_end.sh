@@ -19,6 +19,13 @@ start_from_entry() {
     start_pelorin "$@"
 }
 
+# A start-up message (for a bad option) is open.
+message_open() {
+    local box
+    box=$(xdotool search --all --pid "$PELORIN_PID" --onlyvisible --name '^ペロリン$' | head -n1)
+    [ -n "$box" ] && xprop -id "$box" _NET_WM_WINDOW_TYPE | grep -q DIALOG
+}
+
 # Shown, SIGTERM: entry without /M, settings saved.
 rm -f "$STORE"
 start_pelorin "$BIN"
@@ -57,6 +64,21 @@ check "ends with restore off" wait_exit "$PELORIN_PID" 30
 check "no entry with restore off" test ! -e "$ENTRY"
 sed -i 's/^"SDR"=dword:00000000/"SDR"=dword:00000001/; s/^"Minimized"=dword:00000001/"Minimized"=dword:00000000/' "$STORE"
 
+# The session ends while a start-up message is open: the window is told all
+# the same, and the rest of the start-up neither shows it nor removes the
+# entry just written ("/SDR" after the bad option).
+for sig in TERM HUP; do
+    rm -f "$ENTRY" "$STORE"
+    start_pelorin "$BIN" M /SDR
+    check "SIG$sig during a message: message open" wait_for 30 message_open
+    kill -"$sig" "$PELORIN_PID"
+    check "SIG$sig during a message: ends" wait_exit "$PELORIN_PID" 30
+    check "SIG$sig during a message: entry written" test -f "$ENTRY"
+    check "SIG$sig during a message: settings saved" grep -q '^"SDR"=dword:00000001' "$STORE"
+    kill -KILL "$PELORIN_PID" 2>/dev/null
+done
+rm -f "$ENTRY"
+
 # A session manager of our own: a shutdown, then a shutdown called off.
 if [ -n "${PELORIN_XSMP_MANAGER:-}" ]; then
     mkfifo "$E2E_TMP/sm.in"
@@ -76,6 +98,16 @@ if [ -n "${PELORIN_XSMP_MANAGER:-}" ]; then
     check "shutdown answered" sm shutdown
     check "program ends with the session" wait_exit "$PELORIN_PID" 30
     check "entry after the shutdown" test -f "$ENTRY"
+
+    # The manager's shutdown while a start-up message is open.
+    rm -f "$ENTRY" "$STORE"
+    SESSION_MANAGER=$SESSION_MANAGER start_pelorin "$BIN" M
+    check "shutdown during a message: message open" wait_for 30 message_open
+    check "shutdown during a message: answered" sm shutdown
+    check "shutdown during a message: ends" wait_exit "$PELORIN_PID" 30
+    check "shutdown during a message: entry written" test -f "$ENTRY"
+    check "shutdown during a message: settings saved" grep -q '^"SDR"=dword:00000001' "$STORE"
+    kill -KILL "$PELORIN_PID" 2>/dev/null
     echo quit >&6
     exec 6>&-
 fi
@@ -91,5 +123,16 @@ kill -TERM "${E2E_PIDS[0]}"
 check "ends when the display goes away" wait_exit "$PELORIN_PID" 30
 check "entry written when the display went away" test -f "$ENTRY"
 check "settings saved when the display went away" grep -q '^"UpdateInterval"=dword:0000003c' "$STORE"
+
+# The display going away while a start-up message is open, on a new X server.
+first_new=${#E2E_PIDS[@]}
+e2e_start
+rm -f "$ENTRY" "$STORE"
+start_pelorin "$BIN" M
+check "display gone during a message: message open" wait_for 30 message_open
+kill -TERM "${E2E_PIDS[$first_new]}"
+check "display gone during a message: ends" wait_exit "$PELORIN_PID" 30
+check "display gone during a message: entry written" test -f "$ENTRY"
+check "display gone during a message: settings saved" grep -q '^"UpdateInterval"=dword:0000003c' "$STORE"
 
 e2e_finish
