@@ -8,6 +8,7 @@
 #include "../unit/ScratchDir.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -160,6 +161,37 @@ protected:
     ScratchDir dir;
     TFileSel fs;
 };
+
+TEST_F(FileSelTest, FormHasTheDesignedLayout)
+{
+    TFormFileSel& form = ShowForm();
+    EXPECT_EQ(form.size(), QSize(577, 406));
+    EXPECT_EQ(form.windowTitle(), "ファイルの選択");
+    struct Case {
+        const QWidget* control;
+        QRect place;
+    };
+    const Case cases[] = {
+        {form.Panel1, {16, 16, 545, 273}},
+        {form.EViewLite, {0, 0, 217, 273}},
+        {form.LBoxFiles, {221, 0, 324, 273}},
+        {form.Label1, {16, 308, 71, 13}},
+        {form.EditFileName, {96, 304, 465, 20}},
+        {form.Label2, {16, 340, 47, 13}},
+        {form.EditFileType, {96, 336, 137, 21}},
+        {form.CBoxFileType, {240, 336, 321, 21}},
+        {form.ButtonOk, {352, 368, 97, 25}},
+        {form.ButtonCancel, {464, 368, 97, 25}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control->objectName().toStdString());
+        EXPECT_EQ(c.control->geometry(), c.place);
+    }
+    EXPECT_TRUE(form.ButtonOk->isDefault());
+    EXPECT_EQ(form.Label1->buddy(), form.EditFileName);
+    EXPECT_EQ(form.Label2->buddy(), form.EditFileType);
+    EXPECT_TRUE(form.LBoxFiles->isSortingEnabled());
+}
 
 TEST_F(FileSelTest, ShowOpensOnTheInitialFolderWithTheFirstType)
 {
