@@ -27,6 +27,7 @@ public:
     // Replaces the file system (not owned; it must outlive the tree) and
     // rebuilds the tree.
     void SetFolderSource(const FolderSource* source);
+    const FolderSource& Source() const { return *source_; }
 
     // Rebuilds the tree: removes every node and makes the root again, which
     // collapses everything and clears the selection.

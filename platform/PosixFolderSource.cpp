@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "platform/PosixFolderSource.h"
 
-#include "platform/MountTable.h"
 #include "shared/WildcardMatch.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -141,13 +141,15 @@ std::string AsFolder(const std::string& folder)
 
 } // namespace
 
+PosixFolderSource::PosixFolderSource(std::function<MountTable()> mountTable) : mountTable_(std::move(mountTable)) {}
+
 std::optional<std::vector<FolderSource::SubFolder>> PosixFolderSource::ListSubFolders(const std::string& path) const
 {
     const std::string folder = AsFolder(path);
     DirStream dir(folder);
     if (dir.get() == nullptr)
         return std::nullopt;
-    const MountTable mounts = MountTable::Current();
+    const MountTable mounts = mountTable_();
     std::vector<SubFolder> folders;
     while (const dirent* entry = readdir(dir.get())) {
         if (IsDotOrDotDot(entry->d_name))
@@ -166,7 +168,7 @@ std::optional<std::vector<FolderSource::SubFolder>> PosixFolderSource::ListSubFo
 bool PosixFolderSource::MayHaveSubFolders(const std::string& path) const
 {
     const std::string folder = AsFolder(path);
-    const MountTable mounts = MountTable::Current();
+    const MountTable mounts = mountTable_();
     return mounts.IsNonFixedMount(folder) || HasSubFolder(folder, mounts);
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/PosixFolderSource.h"
+#include "platform/MountTable.h"
 
 #include "ScratchDir.h"
 
@@ -132,6 +133,36 @@ TEST_F(PosixFolderSourceTest, UnreadableFileDoesNotExist)
     const std::string file = dir.Write("secret.txt", "x");
     chmod(file.c_str(), 0);
     EXPECT_FALSE(source.FileExists(file));
+}
+
+} // namespace
+
+namespace {
+
+// Mounts that may hang are never touched: a folder that is such a mount gets
+// its button unprobed, and a link into one is taken for a folder unstat'ed.
+// The "network mount" here does not even exist, so any touch would show.
+TEST(PosixFolderSourceMountTest, NetworkMountsAreNotTouched)
+{
+    ScratchDir dir;
+    dir.MakeFolder("top/share"); // empty, but a mount point
+    dir.MakeFolder("top/plain");
+    dir.Link("top/tonet", dir / "net/server/folder");
+    const std::string mountinfo = "40 22 0:40 / " + (dir / "net/server") + " rw - nfs4 server:/export rw\n"
+                                  + "41 22 0:41 / " + (dir / "top/share") + " rw - cifs //nas/share rw\n";
+    const PosixFolderSource source([&mountinfo] { return MountTable::Parse(mountinfo, nullptr); });
+
+    const auto top = source.ListSubFolders(dir / "top/");
+    ASSERT_TRUE(top.has_value());
+    EXPECT_EQ(Names(*top), (std::vector<std::string>{"plain", "share+", "tonet+"}));
+    EXPECT_TRUE(source.MayHaveSubFolders(dir / "top/share"));
+    EXPECT_TRUE(source.MayHaveSubFolders(dir / "net/server"));
+
+    // The real table does not know these mounts: the same folders are
+    // probed, and the link leads nowhere.
+    const PosixFolderSource real;
+    EXPECT_EQ(Names(real.ListSubFolders(dir / "top/").value()), (std::vector<std::string>{"plain", "share"}));
+    EXPECT_FALSE(real.MayHaveSubFolders(dir / "top/share"));
 }
 
 } // namespace
