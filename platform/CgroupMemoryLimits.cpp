@@ -17,6 +17,8 @@ constexpr size_t kBufferSize = 64 * 1024;
 constexpr size_t kMaxMountinfoSize = 16 * 1024 * 1024;
 // Real paths are a handful of groups deep; this only bounds a hostile tree.
 constexpr size_t kMaxLevels = 256;
+// How many readings may pass before the program's group is looked up again.
+constexpr unsigned kMembershipCheckInterval = 8;
 
 struct FileNames {
     const char* limit;
@@ -247,21 +249,35 @@ bool CgroupMemoryLimits::Build(std::string_view membershipText)
             break;
         path = ParentOf(path);
     }
+    // The legacy hierarchy's own root (it alone has cgroup.sane_behavior)
+    // takes no limit: the kernel refuses one. A container's top group,
+    // though at the top of its mount, is no such root and stays.
+    if (hierarchy_ == CgroupHierarchy::LegacyMemory &&
+        ::faccessat(levels_.back()->dir, "cgroup.sane_behavior", F_OK, 0) == 0)
+        levels_.pop_back();
     return true;
 }
 
 std::optional<CgroupMemory> CgroupMemoryLimits::Read(uint64_t memTotal, uint64_t swapTotal)
 {
     try {
-        std::string_view membership;
-        if (selfCgroup_.Read(-1, selfCgroupPath_.c_str(), buffer_, membership) != KeptFile::Status::Read) {
-            selfCgroup_.Close();
-            Drop();
-            return std::nullopt;
-        }
-        if (!built_ || membership != builtFor_) {
-            if (!Build(membership))
+        // Reading /proc/self/cgroup costs as much as a limit file, and a
+        // move to another group is rare (a desktop moves a program it has
+        // just started into a scope of its own, once), so it is looked at on
+        // every kMembershipCheckInterval-th reading and whenever the groups
+        // must be found anew.
+        if (!built_ || ++readingsSinceCheck_ >= kMembershipCheckInterval) {
+            readingsSinceCheck_ = 0;
+            std::string_view membership;
+            if (selfCgroup_.Read(-1, selfCgroupPath_.c_str(), buffer_, membership) != KeptFile::Status::Read) {
+                selfCgroup_.Close();
+                Drop();
                 return std::nullopt;
+            }
+            if (!built_ || membership != builtFor_) {
+                if (!Build(membership))
+                    return std::nullopt;
+            }
         }
         if (levels_.empty())
             return std::nullopt;

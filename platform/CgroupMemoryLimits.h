@@ -33,9 +33,10 @@ struct CgroupMemory {
 
 // Reads the memory limits of the control group the program runs in, on the
 // unified hierarchy or on the legacy memory controller, whichever carries
-// memory here. The group is looked up again whenever /proc/self/cgroup
-// changes (the program was moved); only the open files of the groups on the
-// path are kept between readings, and they are dropped on any failed read.
+// memory here. The program's group is looked up again when /proc/self/cgroup
+// has changed (the program was moved; looked at every few readings) and
+// after any failed read; only the open files of the groups on the path are
+// kept between readings.
 class CgroupMemoryLimits {
 public:
     explicit CgroupMemoryLimits(CgroupRoots roots);
@@ -64,6 +65,7 @@ private:
     // lookup gave any (a machine without a memory hierarchy gives none).
     std::string builtFor_;
     bool built_ = false;
+    unsigned readingsSinceCheck_ = 0;
     CgroupHierarchy hierarchy_ = CgroupHierarchy::Unified;
     // The mount shows a group below the hierarchy's root, so limits may sit
     // on groups above the top level that are out of sight.

@@ -41,19 +41,18 @@ KeptFile::Status KeptFile::Read(int dir, const char* name, std::vector<char>& bu
         if (fd_ < 0)
             return errno == ENOENT ? Status::Missing : Status::Failed;
     }
-    size_t used = 0;
-    while (used < buffer.size()) {
-        const ssize_t n = ::pread(fd_, buffer.data() + used, buffer.size() - used, static_cast<off_t>(used));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return Status::Failed;
-        }
-        if (n == 0) {
-            text = std::string_view(buffer.data(), used);
-            return Status::Read;
-        }
-        used += static_cast<size_t>(n);
+    // One call: the kernel produces these files whole on a read from their
+    // start (seq_file), so fewer bytes than asked for is the whole file and
+    // a second call only to see the end would double the cost of a reading.
+    ssize_t n = 0;
+    do {
+        n = ::pread(fd_, buffer.data(), buffer.size(), 0);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return Status::Failed;
+    if (static_cast<size_t>(n) < buffer.size()) {
+        text = std::string_view(buffer.data(), static_cast<size_t>(n));
+        return Status::Read;
     }
     // Filled to the brim: a file larger than any the kernel writes here.
     return Status::Failed;

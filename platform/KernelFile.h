@@ -8,7 +8,8 @@
 #include <vector>
 
 // A small kernel file opened once and read again from its start on every use
-// (pread at offset 0 makes /proc and cgroup files produce fresh text). The
+// (pread at offset 0 makes /proc and cgroup files produce fresh text), in one
+// call: these files are written whole by the kernel on each read. The
 // descriptor is closed on destruction; Close drops it so the next read opens
 // the file anew.
 class KeptFile {

@@ -204,6 +204,13 @@ std::vector<CgroupCase> CgroupCases()
                LegacyGroup(kMem + "/apps/editor", kLegacyMax, 300 * MiB, kLegacyMax, 300 * MiB,
                            LegacyStat(1 * GiB, 1536 * MiB, 50 * MiB))}),
          Reading(524 * MiB, 1 * GiB, SwapStatus{512 * MiB, 100 * MiB})},
+        // The hierarchy's own root (marked by cgroup.sane_behavior) takes no
+        // limit and is not read: its unreadable figure changes nothing.
+        {"LegacyRootNotRead", kMachine, kHybridMounts, kLegacyGroup,
+         Join({{{kMem + "/cgroup.sane_behavior", "0\n"}, {kMem + "/memory.limit_in_bytes", "garbage\n"}},
+               LegacyGroup(kMem + "/apps", kLegacyMax, 0, kLegacyMax, 0, LegacyStat(kLegacyMax, kLegacyMax, 0)),
+               LegacyGroup(kMem + "/apps/editor", 2 * GiB, 1 * GiB, kLegacyMax, 1 * GiB, LegacyStat(2 * GiB, kLegacyMax, 0))}),
+         Reading(1 * GiB, 2 * GiB, SwapStatus{8 * GiB, 2 * GiB})},
         // A container sees only its own group; the limit sits on a group
         // above it and shows only as the hierarchical limit.
         {"LegacyHierarchicalLimitFromHiddenParent", kMachine,
@@ -212,6 +219,25 @@ std::vector<CgroupCase> CgroupCases()
          LegacyGroup(kMem, kLegacyMax, 1 * GiB, kLegacyMax, 1280 * MiB,
                      LegacyStat(2 * GiB, 3 * GiB, 100 * MiB)),
          Reading(1124 * MiB, 2 * GiB, SwapStatus{1 * GiB, 256 * MiB})},
+        // Without swap accounting the memsw files are absent: the machine's swap.
+        {"LegacyWithoutSwapAccounting", kMachine, kHybridMounts, kLegacyGroup,
+         [] {
+             Files files = Join({LegacyGroup(kMem, kLegacyMax, 5 * GiB, 0, 0, LegacyStat(kLegacyMax, kLegacyMax, 0)),
+                                 LegacyGroup(kMem + "/apps", kLegacyMax, 0, 0, 0, LegacyStat(kLegacyMax, 0, 0)),
+                                 LegacyGroup(kMem + "/apps/editor", 2 * GiB, 1 * GiB, 0, 0,
+                                             LegacyStat(2 * GiB, 0, 0))});
+             std::erase_if(files, [](const auto& f) { return f.first.find("memsw") != std::string::npos; });
+             return files;
+         }(),
+         Reading(1 * GiB, 2 * GiB, SwapStatus{8 * GiB, 2 * GiB})},
+        // No swap on the machine: the group's swap files are not even read.
+        {"NoSwapOnTheMachine", Meminfo(16 * GiB, 12 * GiB, 0, 0), kUnifiedMounts, kSessionGroup,
+         With(unlimited, UnifiedGroup(kScope, Figure(1 * GiB), 0, 0, "not a figure\n")),
+         Reading(1 * GiB, 1 * GiB, SwapStatus{0, 0})},
+        {"OversizedMemoryStat", kMachine, kUnifiedMounts, kSessionGroup,
+         With(unlimited, {{kScope + "/memory.max", Figure(1 * GiB)},
+                          {kScope + "/memory.stat", Stat(0) + std::string(70000, '#')}}),
+         kMachineReading},
         {"MalformedMemoryStat", kMachine, kUnifiedMounts, kSessionGroup,
          With(unlimited, {{kScope + "/memory.max", Figure(1 * GiB)},
                           {kScope + "/memory.stat", "anon 5\ninactive_file 12x\n"}}),
@@ -282,8 +308,8 @@ TEST_P(CgroupReading, HeldToTheGroupsLimits)
 INSTANTIATE_TEST_SUITE_P(CgroupTrees, CgroupReading, ::testing::ValuesIn(CgroupCases()),
                          [](const ::testing::TestParamInfo<CgroupCase>& info) { return info.param.name; });
 
-// Nothing about the group outlives a reading but its open files: new figures,
-// a move to another group and a recovered file all show at the next reading.
+// Nothing about the group is kept but its open files: new figures and a
+// recovered file show at the next reading, a move to another group soon.
 TEST(CgroupReadingOverTime, FollowsChangesMovesAndRecoveries)
 {
     CgroupTree tree;
@@ -298,7 +324,12 @@ TEST(CgroupReadingOverTime, FollowsChangesMovesAndRecoveries)
     dir.Write(kScope + "/memory.current", Figure(256 * MiB));
     ExpectReading(source.Read(), Reading(768 * MiB, 1 * GiB, SwapStatus{8 * GiB, 2 * GiB}));
 
+    // A move shows within eight readings (the group is looked up that often).
     dir.Write("proc/self/cgroup", "0::/other.scope\n");
+    bool shown = false;
+    for (int i = 0; i < 8 && !shown; ++i)
+        shown = source.Read().Mem.TotalPhys == 3 * GiB;
+    EXPECT_TRUE(shown) << "the move did not show within eight readings";
     ExpectReading(source.Read(), Reading(3 * GiB, 3 * GiB, SwapStatus{8 * GiB, 2 * GiB}));
 
     dir.Write(kCg + std::string("/other.scope/memory.max"), "garbage\n");
