@@ -85,6 +85,16 @@ void TFormSetting::AddUnitName(const QString& name)
     ui->CBoxUnit->addItem(name);
 }
 
+std::string TFormSetting::InitialFolder() const
+{
+    return Folder;
+}
+
+void TFormSetting::SetInitialFolder(const std::string& folder)
+{
+    Folder = folder;
+}
+
 void TFormSetting::SetToControls(const TCustomSet& s)
 {
     ui->CBoxBaseWinStyle->setCurrentIndex(s.BaseWinStyle < ui->CBoxBaseWinStyle->count() ? s.BaseWinStyle : -1);

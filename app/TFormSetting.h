@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <memory>
+#include <string>
 
 class TSettingTarget;
 namespace Ui {
@@ -36,6 +37,10 @@ public:
 
     // The unit names go into the unit list; the monitor window supplies them.
     void AddUnitName(const QString& name);
+    // The folder the file dialog opens in; after an export or import, the
+    // folder the file was chosen in.
+    std::string InitialFolder() const;
+    void SetInitialFolder(const std::string& folder);
 
     void SetToControls(const TCustomSet& s);
     void ControlsToSet(TCustomSet& s) const;
@@ -74,4 +79,6 @@ private:
     TModalResult Dismissal = TModalResult::None;
     // A right press was seen while the slider was not being stroked.
     bool RButtonDown = false;
+    // Kept for the file dialog; nothing browses yet, so it passes through.
+    std::string Folder;
 };
