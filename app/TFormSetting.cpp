@@ -2,6 +2,7 @@
 #include "app/TFormSetting.h"
 
 #include "app/TSettingTarget.h"
+#include "components/TStrokeBar.h"
 #include "platform/qt/FontChoice.h"
 #include "settings/TLayoutInfo.h"
 #include "ui_FormSetting.h"
@@ -42,6 +43,12 @@ TFormSetting::TFormSetting(QWidget* parent)
                                 ui->ButtonImport, ui->ButtonExport})
         button->setAutoDefault(false);
     ui->ButtonOk->setDefault(true);
+    // The interval bar: 1 to 600 seconds, its band from the top edge.
+    ui->SBarInterval->SetMarginTop(0);
+    ui->SBarInterval->SetMax(600);
+    ui->SBarInterval->SetMin(1);
+    ui->SBarInterval->SetValue(1);
+    ui->SBarInterval->Loaded();
 
     connect(ui->ButtonOk, &QPushButton::clicked, this, [this] {
         Dismissal = TModalResult::Ok;
@@ -55,6 +62,8 @@ TFormSetting::TFormSetting(QWidget* parent)
     connect(ui->ButtonDefault, &QPushButton::clicked, this, &TFormSetting::ButtonDefaultClick);
     connect(ui->CBoxBaseWinStyle, &QComboBox::currentIndexChanged, this, &TFormSetting::CBoxBaseWinStyleChange);
     connect(ui->CBoxRegularUpdate, &QCheckBox::clicked, this, &TFormSetting::CBoxRegularUpdateClick);
+    connect(ui->SBarInterval, &TStrokeBar::OnChanging, this, &TFormSetting::SBarIntervalChanging);
+    connect(ui->SBarInterval, &TStrokeBar::OnMouseDown, this, &TFormSetting::SBarIntervalMouseDown);
 
     // The controls whose presses and releases count as the form's own for
     // the right-click rule.
@@ -105,6 +114,7 @@ void TFormSetting::SetToControls(const TCustomSet& s)
     ui->CBoxUnit->setCurrentIndex(s.Unit < ui->CBoxUnit->count() ? s.Unit : -1);
     ui->CBoxRegularUpdate->setChecked(s.RegularUpdate);
     ui->EditInterval->setText(QString::number(s.UpdateInterval));
+    ui->SBarInterval->SetValue(s.UpdateInterval);
     ui->CBoxUseNN->setChecked(s.UseNN);
     ui->CBoxSDR->setChecked(s.SDR);
     UpdateMOExpDiffeEnabled();
@@ -131,6 +141,7 @@ void TFormSetting::UpdateIntervalEnabled()
     const bool on = ui->CBoxRegularUpdate->isChecked();
     ui->LabelInterval->setEnabled(on);
     ui->EditInterval->setEnabled(on);
+    ui->SBarInterval->setEnabled(on);
 }
 
 void TFormSetting::UpdateMOExpDiffeEnabled()
@@ -156,9 +167,18 @@ void TFormSetting::EditIntervalKeyPress(const QString& key)
     // The key goes behind the old text whatever the caret or selection, so
     // the slider follows what the edit would read if typing only appended.
     const std::optional<int> value = ReadInteger(ui->EditInterval->text() + key);
-    if (!value)
-        return;
-    (void)*value;
+    if (value)
+        ui->SBarInterval->SetValue(*value);
+}
+
+void TFormSetting::SBarIntervalChanging()
+{
+    ui->EditInterval->setText(QString::number(ui->SBarInterval->Value()));
+}
+
+void TFormSetting::SBarIntervalMouseDown()
+{
+    ui->EditInterval->setText(QString::number(ui->SBarInterval->Value()));
 }
 
 void TFormSetting::ButtonOkClick()
@@ -222,7 +242,7 @@ void TFormSetting::FormClose()
 
 bool TFormSetting::SliderTracking() const
 {
-    return false;
+    return ui->SBarInterval->Tracking();
 }
 
 void TFormSetting::FormMouseDown(Qt::MouseButton button)

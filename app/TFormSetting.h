@@ -55,6 +55,9 @@ public:
     void CBoxRegularUpdateClick();
     // Takes the character the edit is about to receive.
     void EditIntervalKeyPress(const QString& key);
+    // While the bar is stroked, and after a click fixed or restored it.
+    void SBarIntervalChanging();
+    void SBarIntervalMouseDown();
 
 public slots:
     // Esc: what the cancel button does.

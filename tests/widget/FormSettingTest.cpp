@@ -4,6 +4,7 @@
 #include "../unit/RecordingMessageBox.h"
 #include "app/TFormSetting.h"
 #include "app/TSettingTarget.h"
+#include "components/TStrokeBar.h"
 #include "ui_FormSetting.h"
 
 #include <QTest>
@@ -259,6 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                      s.c().EditInterval->end(false);
                      QTest::keyClick(s.c().EditInterval, Qt::Key_5);
                      EXPECT_EQ(s.c().EditInterval->text(), QStringLiteral("605"));
+                     EXPECT_EQ(s.c().SBarInterval->Value(), 600);
                      s.Click(s.c().ButtonOk);
                  },
                  [](const FakeMonitor& m, const TFormSetting& d) {
@@ -318,6 +320,7 @@ TEST_F(FormSettingTest, RegularUpdateEnablesTheInterval)
     EXPECT_FALSE(c().CBoxRegularUpdate->isChecked());
     EXPECT_FALSE(c().LabelInterval->isEnabled());
     EXPECT_FALSE(c().EditInterval->isEnabled());
+    EXPECT_FALSE(c().SBarInterval->isEnabled());
     Click(c().ButtonApply);
     EXPECT_FALSE(monitor.inForce.RegularUpdate);
     EXPECT_EQ(monitor.inForce.UpdateInterval, 42);
@@ -332,4 +335,97 @@ TEST_F(FormSettingTest, DefaultRefillsTheControlsWithoutApplying)
     dialog.ControlsToSet(shown);
     EXPECT_EQ(shown, TCustomSet{});
     EXPECT_EQ(monitor.applies, 0);
+}
+
+// The key goes behind the old text, whatever is selected; the bar clamps.
+TEST_F(FormSettingTest, TypingMovesTheBar)
+{
+    TCustomSet s;
+    s.RegularUpdate = true;
+    dialog.CustomSet = s;
+    Open();
+    SelectPage(c().TaOther);
+    QLineEdit* edit = c().EditInterval;
+    edit->setFocus();
+    ASSERT_EQ(c().SBarInterval->Value(), 60);
+
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_9);
+    EXPECT_EQ(edit->text(), QStringLiteral("9"));
+    EXPECT_EQ(c().SBarInterval->Value(), 600);  // 609 clamped
+
+    QTest::keyClick(edit, Qt::Key_Backspace);  // "9" + backspace is no number
+    EXPECT_EQ(edit->text(), QString());
+    EXPECT_EQ(c().SBarInterval->Value(), 600);
+    QTest::keyClick(edit, Qt::Key_0);  // "0": clamped up to 1
+    EXPECT_EQ(c().SBarInterval->Value(), 1);
+    QTest::keyClick(edit, Qt::Key_7);
+    EXPECT_EQ(c().SBarInterval->Value(), 7);
+    QTest::keyClick(edit, Qt::Key_A);  // any key is taken; the bar stays
+    EXPECT_EQ(edit->text(), QStringLiteral("07a"));
+    EXPECT_EQ(c().SBarInterval->Value(), 7);
+    TCustomSet read;
+    dialog.ControlsToSet(read);
+    EXPECT_EQ(read.UpdateInterval, 1);  // not a number
+}
+
+// The bar shows the record clamped; the record keeps what it had.
+TEST_F(FormSettingTest, BarShowsTheIntervalClamped)
+{
+    const struct {
+        int32_t interval;
+        int bar;
+    } cases[] = {{60, 60}, {0, 1}, {5000, 600}, {600, 600}, {-4, 1}};
+    for (const auto& k : cases) {
+        TCustomSet s;
+        s.UpdateInterval = k.interval;
+        dialog.SetToControls(s);
+        EXPECT_EQ(c().SBarInterval->Value(), k.bar) << k.interval;
+        TCustomSet read;
+        dialog.ControlsToSet(read);
+        EXPECT_EQ(read.UpdateInterval, k.interval);
+    }
+}
+
+// Stroking writes the bar's value into the edit on every move; a right click
+// restores the bar and, through its mouse-down event, the edit.
+TEST_F(FormSettingTest, StrokingUpdatesTheEdit)
+{
+    TCustomSet s;
+    s.RegularUpdate = true;
+    dialog.CustomSet = s;
+    Open();
+    SelectPage(c().TaOther);
+    TStrokeBar* bar = c().SBarInterval;
+    ASSERT_EQ(bar->size(), QSize(249, 33));
+    QTest::mouseMove(bar, QPoint(10, 10));  // enters the band
+    ASSERT_TRUE(bar->Tracking());
+    QTest::mouseMove(bar, QPoint(124, 10));
+    EXPECT_EQ(bar->Value(), 299);
+    EXPECT_EQ(c().EditInterval->text(), QStringLiteral("299"));
+    QTest::mouseMove(bar, QPoint(249, 10));
+    EXPECT_EQ(c().EditInterval->text(), QStringLiteral("600"));
+    // A right press while stroking belongs to the bar, not to the dialog.
+    QTest::mouseClick(bar, Qt::RightButton, {}, QPoint(249, 10));
+    EXPECT_FALSE(bar->Tracking());
+    EXPECT_EQ(bar->Value(), 60);
+    EXPECT_EQ(c().EditInterval->text(), QStringLiteral("60"));
+    EXPECT_EQ(dialog.ModalResult(), TFormSetting::TModalResult::None);
+}
+
+TEST_F(FormSettingTest, LeftClickFixesTheStrokedValue)
+{
+    TCustomSet s;
+    s.RegularUpdate = true;
+    dialog.CustomSet = s;
+    Open();
+    SelectPage(c().TaOther);
+    TStrokeBar* bar = c().SBarInterval;
+    QTest::mouseMove(bar, QPoint(10, 10));
+    QTest::mouseMove(bar, QPoint(24, 10));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(24, 10));
+    EXPECT_EQ(bar->Value(), 58);
+    EXPECT_EQ(c().EditInterval->text(), QStringLiteral("58"));
+    Click(c().ButtonApply);
+    EXPECT_EQ(monitor.inForce.UpdateInterval, 58);
 }
