@@ -287,6 +287,7 @@ void TFormPLN::PmSettingClick()
         FormSetting = std::make_unique<TFormSetting>();
         FormSetting->setWindowTitle(QString::fromUtf8(lit::Title.data(), lit::Title.size()) + QStringLiteral("の設定"));
         FormSetting->SetInitialFolder(ExitState.EHFolder);
+        FormSetting->SetHelpEnvironment(ProgramHelpEnvironment(services_.launcher, services_.programFolder));
         for (const std::string_view name : lit::UnitName)
             FormSetting->AddUnitName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
         FormSetting->CustomSet = CustomSet;

@@ -4,6 +4,7 @@
 #include "app/TSettingTarget.h"
 #include "components/TStrokeBar.h"
 #include "platform/qt/FontChoice.h"
+#include "settings/Literals.h"
 #include "settings/TLayoutInfo.h"
 #include "ui_FormSetting.h"
 
@@ -73,8 +74,9 @@ TFormSetting::TFormSetting(QWidget* parent)
                                                            ui->ButtonCancel, ui->ButtonHelp})
         widget->installEventFilter(this);
 
-    // Help, import and export wait for the help page opener and the file
-    // dialog; until then they are not offered.
+    connect(ui->ButtonHelp, &QPushButton::clicked, this, &TFormSetting::ButtonHelpClick);
+    // Help waits for the monitor window to say where the page is; import and
+    // export wait for the file dialog and are not offered yet.
     ui->ButtonHelp->setEnabled(false);
     ui->ButtonImport->setEnabled(false);
     ui->ButtonExport->setEnabled(false);
@@ -102,6 +104,12 @@ std::string TFormSetting::InitialFolder() const
 void TFormSetting::SetInitialFolder(const std::string& folder)
 {
     Folder = folder;
+}
+
+void TFormSetting::SetHelpEnvironment(const HelpEnvironment& env)
+{
+    Help.emplace(env);
+    ui->ButtonHelp->setEnabled(true);
 }
 
 void TFormSetting::SetToControls(const TCustomSet& s)
@@ -205,6 +213,16 @@ void TFormSetting::ButtonDefaultClick()
 {
     CustomSet = TCustomSet{};
     SetToControls(CustomSet);
+}
+
+void TFormSetting::ButtonHelpClick()
+{
+    if (!Help)
+        return;
+    // The record's choice of browser, not the box's: the page is shown the
+    // way the settings in the dialog's record say until they are taken.
+    const char* anchor = ui->PCSetting->currentWidget() == ui->TaWindow ? "Windowtab" : "Sonotatab";
+    ShowHelp(*Help, std::string(lit::HelpFile), "", anchor, CustomSet.UseNN);
 }
 
 void TFormSetting::reject()

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "settings/HelpBrowser.h"
 #include "settings/TCustomSet.h"
 
 #include <QDialog>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TSettingTarget;
@@ -41,6 +43,9 @@ public:
     // folder the file was chosen in.
     std::string InitialFolder() const;
     void SetInitialFolder(const std::string& folder);
+    // Where the help page is looked for and what opens it; the help button
+    // is offered once it is known.
+    void SetHelpEnvironment(const HelpEnvironment& env);
 
     void SetToControls(const TCustomSet& s);
     void ControlsToSet(TCustomSet& s) const;
@@ -51,6 +56,7 @@ public:
     void ButtonApplyClick();
     void ButtonCancelClick();
     void ButtonDefaultClick();
+    void ButtonHelpClick();
     void CBoxBaseWinStyleChange();
     void CBoxRegularUpdateClick();
     // Takes the character the edit is about to receive.
@@ -84,4 +90,5 @@ private:
     bool RButtonDown = false;
     // Kept for the file dialog; nothing browses yet, so it passes through.
     std::string Folder;
+    std::optional<HelpEnvironment> Help;
 };

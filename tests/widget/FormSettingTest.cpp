@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The settings dialog on Qt's offscreen platform, with a stand-in for the
 // monitor window that takes and hands back the record the way it does.
+#include "../unit/RecordingLauncher.h"
 #include "../unit/RecordingMessageBox.h"
 #include "app/TFormSetting.h"
 #include "app/TSettingTarget.h"
 #include "components/TStrokeBar.h"
 #include "ui_FormSetting.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -428,4 +431,33 @@ TEST_F(FormSettingTest, LeftClickFixesTheStrokedValue)
     EXPECT_EQ(c().EditInterval->text(), QStringLiteral("58"));
     Click(c().ButtonApply);
     EXPECT_EQ(monitor.inForce.UpdateInterval, 58);
+}
+
+// The anchor follows the page shown; the browser choice is the record's, not
+// the box's.
+TEST_F(FormSettingTest, HelpAtThePageAnchorWithTheRecordsBrowserChoice)
+{
+    QTemporaryDir folder;
+    QFile page(folder.filePath(QStringLiteral("Pelorin.htm")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    RecordingLauncher launcher;
+    launcher.defaultBrowser = "/usr/bin/default-browser";
+    launcher.onPath["netscape"] = "/usr/bin/netscape";
+    EXPECT_FALSE(c().ButtonHelp->isEnabled());
+    dialog.SetHelpEnvironment(ProgramHelpEnvironment(launcher, folder.path().toStdString()));
+
+    TCustomSet s;
+    s.UseNN = false;
+    dialog.CustomSet = s;
+    Open();
+    c().CBoxUseNN->setChecked(true);
+    Click(c().ButtonHelp);
+    SelectPage(c().TaOther);
+    Click(c().ButtonHelp);
+    ASSERT_EQ(launcher.started.size(), 2u);
+    const std::string url = FileUrl(folder.filePath(QStringLiteral("Pelorin.htm")).toStdString());
+    EXPECT_EQ(launcher.started[0].program, "/usr/bin/default-browser");
+    EXPECT_EQ(launcher.started[0].args, std::vector<std::string>{url + "#Windowtab"});
+    EXPECT_EQ(launcher.started[1].args, std::vector<std::string>{url + "#Sonotatab"});
 }
