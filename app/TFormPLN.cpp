@@ -4,6 +4,7 @@
 #include "app/MeterPainter.h"
 #include "app/TFormServices.h"
 #include "components/TAboutDialog.h"
+#include "app/TFormSetting.h"
 #include "platform/InstanceLock.h"
 #include "platform/MemorySource.h"
 #include "platform/RegStore.h"
@@ -70,8 +71,9 @@ TFormPLN::TFormPLN(TFormServices& services, QWidget* parent)
         body->installEventFilter(this);
     connect(ui_->ButtonUpdate, &QPushButton::clicked, this, &TFormPLN::PmUpdateClick);
     connect(ui_->ButtonVriety, &QPushButton::clicked, this, &TFormPLN::ButtonVrietyClick);
-    // The settings dialog is not part of this build yet.
-    ui_->ButtonSetting->setEnabled(false);
+    connect(ui_->ButtonSetting, &QPushButton::clicked, this, &TFormPLN::PmSettingClick);
+    holdCornerTimer_.setInterval(50);
+    connect(&holdCornerTimer_, &QTimer::timeout, this, &TFormPLN::HoldCorner);
 
     FormCreate();
 }
@@ -96,9 +98,7 @@ void TFormPLN::BuildMenu()
     PMenuPelorin = new QMenu(this);
     PMenuPelorin->addAction(QStringLiteral("&R・更新"), this, &TFormPLN::PmUpdateClick);
     PMenuPelorin->addSeparator();
-    // Settings come with their dialog; until then
-    // the items are there but cannot be chosen.
-    PMenuPelorin->addAction(QStringLiteral("&S・設定"))->setEnabled(false);
+    PMenuPelorin->addAction(QStringLiteral("&S・設定"), this, &TFormPLN::PmSettingClick);
     PMenuPelorin->addAction(QStringLiteral("&M・最小化"), this, &TFormPLN::PmMinimizeClick);
     PMenuPelorin->addSeparator();
     PMenuPelorin->addAction(QStringLiteral("&H・ヘルプ"), this, &TFormPLN::PmHelpClick);
@@ -269,6 +269,47 @@ void TFormPLN::ApplySetting()
     ApplyInterval();
     UpdateInfo();
     KeepSnapshot();
+}
+
+void TFormPLN::TakeSetting(const TCustomSet& set, const std::string& ehFolder)
+{
+    // A drop-down list with no selection hands over -1; the record in force
+    // never indexes past the layouts or the unit names.
+    CustomSet = set;
+    BringIntoRange(CustomSet);
+    ExitState.EHFolder = ehFolder;
+    ApplySetting();
+}
+
+void TFormPLN::UMApplySetting()
+{
+    if (FormSetting)
+        TakeSetting(FormSetting->CustomSet, FormSetting->InitialFolder());
+}
+
+void TFormPLN::UMRevertSetting()
+{
+    if (FormSetting)
+        FormSetting->CustomSet = CustomSet;
+}
+
+void TFormPLN::PmSettingClick()
+{
+    if (!FormSetting) {
+        FormSetting = std::make_unique<TFormSetting>();
+        FormSetting->setWindowTitle(QString::fromUtf8(lit::Title.data(), lit::Title.size()) + QStringLiteral("の設定"));
+        FormSetting->SetInitialFolder(ExitState.EHFolder);
+        FormSetting->SetHelpEnvironment(ProgramHelpEnvironment(services_.launcher, services_.programFolder));
+        for (const std::string_view name : lit::UnitName)
+            FormSetting->AddUnitName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        FormSetting->CustomSet = CustomSet;
+        FormSetting->NotifyForm = this;
+    }
+    if (FormSetting->isMinimized())
+        FormSetting->showNormal();
+    FormSetting->show();
+    FormSetting->raise();
+    FormSetting->activateWindow();
 }
 
 void TFormPLN::ApplyUnitLabel()
@@ -442,6 +483,33 @@ void TFormPLN::SetWindowFlagsInPlace(Qt::WindowFlags flags)
         native->setFlags(flags);
         native->setFramePosition(corner);
     }
+    // A shown window gets or loses its frame some moments later, when the
+    // window manager has re-framed it; Qt placed it with the old frame's
+    // size, which shifts the corner by the frame. Watch it for a moment and
+    // put the corner back.
+    if (isVisible() && !isMinimized()) {
+        heldCorner_ = corner;
+        holdTicks_ = 0;
+        holdCornerTimer_.start();
+    }
+}
+
+void TFormPLN::HoldCorner()
+{
+    constexpr int kTicks = 30; // 1.5 s at 50 ms
+    if (!heldCorner_ || ++holdTicks_ > kTicks || !isVisible() || isMinimized() || drag_.Dragging()) {
+        heldCorner_.reset();
+        holdCornerTimer_.stop();
+        return;
+    }
+    const std::optional<std::pair<int, int>> real = services_.windows.FramePosition(NativeId());
+    if (!real)
+        return;
+    // Qt's idea of the corner may be off by the old frame; moving by the
+    // real error moves the real frame by the same amount.
+    const QPoint error = QPoint(real->first, real->second) - *heldCorner_;
+    if (!error.isNull())
+        move(pos() - error);
 }
 
 void TFormPLN::ApplyWinStyle()
@@ -507,6 +575,7 @@ void TFormPLN::PanelPelorinMouseDown(Qt::MouseButton button, QPoint cursor)
     if (button != Qt::LeftButton)
         return;
     ResyncPosition();
+    heldCorner_.reset();
     drag_.Grip(cursor);
 }
 

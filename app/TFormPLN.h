@@ -3,6 +3,7 @@
 
 #include "app/MinimizeCycle.h"
 #include "app/MouseOverTwin.h"
+#include "app/TSettingTarget.h"
 #include "app/WindowDrag.h"
 #include "platform/SessionEndHandler.h"
 #include "settings/TCustomSet.h"
@@ -15,9 +16,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QMenu;
 class TAboutDialog;
+class TFormSetting;
 class TImageControl;
 struct TFormServices;
 namespace Ui {
@@ -29,7 +33,7 @@ class FormPLN;
 //
 // Members that the form's design names (its controls, timers, records and
 // state) keep those names; every other member ends in an underscore.
-class TFormPLN : public QWidget, public SessionEndHandler {
+class TFormPLN : public QWidget, public SessionEndHandler, public TSettingTarget {
     Q_OBJECT
 
 public:
@@ -45,6 +49,11 @@ public:
     void ShowAtStart();
 
     const TCustomSet& Settings() const { return CustomSet; }
+    const std::string& EHFolder() const { return ExitState.EHFolder; }
+    // Takes a whole record and the file dialog's folder, and applies them.
+    void TakeSetting(const TCustomSet& set, const std::string& ehFolder);
+    // The settings dialog, once the user has asked for it.
+    TFormSetting* SettingDialog() const { return FormSetting.get(); }
     QMenu* PopupMenu() const { return PMenuPelorin; }
     TImageControl* Image(int index) const;  // ImageMem, ImageMemDiffe, ImageSwap, ImageSwapDiffe
     const QTimer& IntervalTimer() const { return TimerInterval; }
@@ -69,6 +78,9 @@ public:
     void ApplyInterval();
 
     void PmUpdateClick();
+    void PmSettingClick();
+    void UMApplySetting() override;
+    void UMRevertSetting() override;
     void PmMinimizeClick();
     void PmExitClick();
     void PmHelpClick();
@@ -122,6 +134,7 @@ private:
     void PanelPelorinMouseMove(QPoint cursor);
     void PanelPelorinMouseUp(Qt::MouseButton button, QPoint cursor);
     void SetWindowFlagsInPlace(Qt::WindowFlags flags);
+    void HoldCorner();
 
     TFormServices& services_;
     std::unique_ptr<Ui::FormPLN> ui_;
@@ -139,6 +152,7 @@ private:
     uint64_t PrevSwapFree = 0;
     TCustomSet CustomSet;
     TExitState ExitState;
+    std::unique_ptr<TFormSetting> FormSetting;
 
     WindowDrag drag_{*this};
     MinimizeCycle minimize_{*this, [this] { WentMinimized(); }, [this] { RestoreWindow(); }};
@@ -147,5 +161,9 @@ private:
     bool closing_ = false;
     bool sessionEnded_ = false;
     uint32_t publishedId_ = 0;
+    // The outer corner held while the window manager re-frames the window.
+    std::optional<QPoint> heldCorner_;
+    int holdTicks_ = 0;
+    QTimer holdCornerTimer_;
     std::shared_ptr<TExitSnapshotHolder> snapshot_ = std::make_shared<TExitSnapshotHolder>();
 };
