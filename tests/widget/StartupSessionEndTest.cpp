@@ -7,7 +7,6 @@
 #include "../unit/RecordingMessageBox.h"
 #include "../unit/ScopedEnv.h"
 #include "platform/RegTree.h"
-#include "settings/SDRLink.h"
 #include "settings/SettingsRegistry.h"
 
 #include <filesystem>
@@ -45,7 +44,7 @@ protected:
             messages.form = &window;
         };
         services = std::make_unique<TFormServices>(TFormServices{
-            memory, store, windows, lock, std::move(args), dir.path().toStdString(), launcher, loaded});
+            memory, store, windows, lock, shortcut, std::move(args), dir.path().toStdString(), launcher, loaded});
         form = std::make_unique<TFormPLN>(*services);
         return *form;
     }
@@ -59,7 +58,6 @@ protected:
 TEST_F(StartupSessionEnd, AnsweredDuringAStartupMessageAndKeptByTheRestOfTheStart)
 {
     // Nothing stored: only the end of the session writes the settings.
-    std::filesystem::create_directories(SDRLinkPath().parent_path());
     // "/SDR" after the bad option would otherwise remove the entry.
     CreateEndingDuringMessage({"M", "/SDR", "/X"});
 
@@ -67,7 +65,8 @@ TEST_F(StartupSessionEnd, AnsweredDuringAStartupMessageAndKeptByTheRestOfTheStar
     EXPECT_EQ(messages.events[0], "settings loaded");
     EXPECT_EQ(messages.events[1], "message");
     EXPECT_TRUE(messages.ended);
-    EXPECT_TRUE(std::filesystem::exists(SDRLinkPath())) << "the entry written at the end was removed again";
+    ASSERT_FALSE(shortcut.calls.empty()) << "no entry was written at the end of the session";
+    EXPECT_NE(shortcut.calls.back(), "remove") << "the entry written at the end was removed again";
     EXPECT_EQ(store.Load().ReadInteger("\\Software\\KORVAL\\Pelorin\\Pref", "UpdateInterval"),
               TCustomSet{}.UpdateInterval);
 }
