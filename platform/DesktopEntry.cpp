@@ -2,13 +2,12 @@
 #include "platform/DesktopEntry.h"
 
 #include "shared/AtomicFile.h"
+#include "shared/HomeFolder.h"
 #include "shared/PrivateFolders.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <pwd.h>
 #include <unistd.h>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -140,22 +139,6 @@ std::string ExecValue(const std::string& programPath, const std::string& argumen
         pos = (end == std::string::npos) ? end : arguments.find_first_not_of(kBlanks, end);
     }
     return exec;
-}
-
-fs::path HomeFolder()
-{
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return fs::path(home);
-    // A session without HOME still has an entry in the user database.
-    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buf(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    passwd pw {};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found
-        && found->pw_dir && found->pw_dir[0] == '/')
-        return fs::path(found->pw_dir);
-    return {};
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/InstanceLock.h"
 
+#include "shared/HomeFolder.h"
 #include "shared/PrivateFolders.h"
 
 #include <cerrno>
@@ -46,8 +47,8 @@ std::filesystem::path PrivatePath(const std::filesystem::path& name)
     dir /= "pelorin-" + std::to_string(geteuid());
     if (PrivateFolder(dir))
         return dir / name;
-    const char* home = std::getenv("HOME");
-    dir = std::filesystem::path(home && home[0] == '/' ? home : "/") / ".cache";
+    const std::filesystem::path home = HomeFolder();
+    dir = (home.empty() ? std::filesystem::path("/") : home) / ".cache";
     dir /= "pelorin-runtime";
     if (PrivateFolder(dir))
         return dir / name;

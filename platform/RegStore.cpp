@@ -2,6 +2,8 @@
 #include "platform/RegStore.h"
 
 #include "shared/AtomicFile.h"
+#include "shared/FileDescriptor.h"
+#include "shared/HomeFolder.h"
 #include "shared/PrivateFolders.h"
 
 #include <cerrno>
@@ -12,7 +14,6 @@
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -24,36 +25,6 @@ namespace {
 // The settings file is a few hundred bytes; anything far bigger is not ours,
 // and only its start is read rather than filling memory with it.
 constexpr int64_t kMaxFileBytes = 16 * 1024 * 1024;
-
-// Closes the descriptor on every way out, which also drops a flock held on it.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept
-    {
-        if (this != &other) {
-            if (fd_ >= 0)
-                ::close(fd_);
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-
-    int Get() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-    bool Valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
 
 std::filesystem::path LockPath(const std::filesystem::path& file)
 {
@@ -167,16 +138,6 @@ bool ReadFile(const std::filesystem::path& file, std::string& text, FileState& s
     return true;
 }
 
-std::filesystem::path HomeFolder()
-{
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0')
-        return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr)
-        return entry->pw_dir;
-    return "/";
-}
-
 }  // namespace
 
 RegStore::RegStore(std::filesystem::path file) : file_(std::move(file)) {}
@@ -188,7 +149,12 @@ std::filesystem::path RegStore::DefaultPath()
     if (xdg != nullptr && xdg[0] == '/')
         config = xdg;
     else
-        config = HomeFolder() / ".config";
+    {
+        // Without a home folder the path still must not be relative, which
+        // would put the store wherever the program happened to start.
+        const std::filesystem::path home = HomeFolder();
+        config = (home.empty() ? std::filesystem::path("/") : home) / ".config";
+    }
     return config / "KORVAL" / "Pelorin.reg";
 }
 

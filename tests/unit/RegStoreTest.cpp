@@ -414,14 +414,18 @@ TEST(RegStoreDefaultPathTest, FollowsTheConfigFolder)
     }
 }
 
-TEST(RegStoreDefaultPathTest, WithoutHomeUsesThePasswordEntry)
+TEST(RegStoreDefaultPathTest, WithoutAnAbsoluteHomeUsesThePasswordEntry)
 {
-    const ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
-    const ScopedEnv home("HOME", nullptr);
-    const fs::path path = RegStore::DefaultPath();
-    EXPECT_TRUE(path.is_absolute()) << path;
-    EXPECT_EQ(path.filename(), "Pelorin.reg");
-    EXPECT_EQ(path.parent_path().parent_path().filename(), ".config");
+    // A relative HOME would put the store wherever the program was started.
+    for (const char* value : {static_cast<const char*>(nullptr), "", "relative/home"}) {
+        SCOPED_TRACE(value ? value : "(unset)");
+        const ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+        const ScopedEnv home("HOME", value);
+        const fs::path path = RegStore::DefaultPath();
+        EXPECT_TRUE(path.is_absolute()) << path;
+        EXPECT_EQ(path.filename(), "Pelorin.reg");
+        EXPECT_EQ(path.parent_path().parent_path().filename(), ".config");
+    }
 }
 
 }  // namespace
