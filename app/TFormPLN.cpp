@@ -34,6 +34,11 @@
 namespace {
 // Where the window stands when nothing is stored yet.
 constexpr QPoint kDesignPosition(424, 104);
+// The images as Image() numbers them.
+constexpr int kImageMem = 0;
+constexpr int kImageMemDiffe = 1;
+constexpr int kImageSwap = 2;
+constexpr int kImageSwapDiffe = 3;
 } // namespace
 
 TFormPLN::TFormPLN(TFormServices& services, QWidget* parent)
@@ -353,16 +358,16 @@ void TFormPLN::UpdateInfo()
     const MemoryReading reading = services_.memory.Read();
     const MemoryStatus& mem = reading.Mem;
 
-    DrawMeter(ui_->ImageMem, mem.AvailPhys / ud, mem.TotalPhys / ud);
-    DrawDifferences(ui_->ImageMemDiffe, ScaledDifference(mem.AvailPhys, PrevAvailPhys, d),
+    DrawMeter(kImageMem, mem.AvailPhys / ud, mem.TotalPhys / ud);
+    DrawDifferences(kImageMemDiffe, ScaledDifference(mem.AvailPhys, PrevAvailPhys, d),
                     ScaledDifference(mem.TotalPhys, PrevTotalPhys, d));
 
     // A failed swap read leaves the swap images and figures as they were.
     if (reading.Swap) {
         const uint64_t total = reading.Swap->Total;
         const uint64_t free = total - reading.Swap->InUse;
-        DrawMeter(ui_->ImageSwap, free / ud, total / ud);
-        DrawDifferences(ui_->ImageSwapDiffe, ScaledDifference(free, PrevSwapFree, d),
+        DrawMeter(kImageSwap, free / ud, total / ud);
+        DrawDifferences(kImageSwapDiffe, ScaledDifference(free, PrevSwapFree, d),
                         ScaledDifference(total, PrevSwapTotal, d));
         PrevSwapFree = free;
         PrevSwapTotal = total;
@@ -379,16 +384,31 @@ void TFormPLN::ShowInfoInTitle()
     PrevTotalPhys = mem.TotalPhys;
 }
 
-void TFormPLN::DrawMeter(TImageControl* image, uint64_t value, uint64_t maximum)
+bool TFormPLN::ShowsOtherFigures(int index, int64_t left, int64_t right)
 {
+    auto& shown = shown_[static_cast<size_t>(index)];
+    if (shown && *shown == std::make_pair(left, right))
+        return false;
+    shown = std::make_pair(left, right);
+    return true;
+}
+
+void TFormPLN::DrawMeter(int index, uint64_t value, uint64_t maximum)
+{
+    if (!ShowsOtherFigures(index, static_cast<int64_t>(value), static_cast<int64_t>(maximum)))
+        return;
+    TImageControl* image = Image(index);
     QImage& bitmap = image->Bitmap();
     Canvas canvas(bitmap, font());
     meter::DrawMeter(canvas, bitmap.width(), bitmap.height(), value, maximum);
     image->update();
 }
 
-void TFormPLN::DrawDifferences(TImageControl* image, int64_t left, int64_t right)
+void TFormPLN::DrawDifferences(int index, int64_t left, int64_t right)
 {
+    if (!ShowsOtherFigures(index, left, right))
+        return;
+    TImageControl* image = Image(index);
     QImage& bitmap = image->Bitmap();
     Canvas canvas(bitmap, font());
     canvas.SetBrushColor(ui_->PanelPelorin->palette().color(QPalette::Window));

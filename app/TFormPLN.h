@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 class QMenu;
 class TAboutDialog;
@@ -124,8 +125,11 @@ private:
     void BuildMenu();
     void SetAppTitle(const std::string& title);
 
-    void DrawMeter(TImageControl* image, uint64_t value, uint64_t maximum);
-    void DrawDifferences(TImageControl* image, int64_t left, int64_t right);
+    void DrawMeter(int index, uint64_t value, uint64_t maximum);
+    void DrawDifferences(int index, int64_t left, int64_t right);
+    // False when the image shows these two figures already: a reading that
+    // changes nothing there draws nothing and sends nothing to the X server.
+    bool ShowsOtherFigures(int index, int64_t left, int64_t right);
 
     void TimerIntervalTimer();
     void BuildLayoutInfo();
@@ -165,5 +169,6 @@ private:
     std::optional<QPoint> heldCorner_;
     int holdTicks_ = 0;
     QTimer holdCornerTimer_;
+    std::array<std::optional<std::pair<int64_t, int64_t>>, 4> shown_;  // by Image index
     std::shared_ptr<TExitSnapshotHolder> snapshot_ = std::make_shared<TExitSnapshotHolder>();
 };

@@ -3,7 +3,12 @@
 
 #include <QPainter>
 
-TImageControl::TImageControl(QWidget* parent) : QWidget(parent) {}
+TImageControl::TImageControl(QWidget* parent) : QWidget(parent)
+{
+    // The bitmap covers the whole control: nothing beneath it need be
+    // painted again when it changes.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 QImage& TImageControl::Bitmap()
 {

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <map>
+
 namespace {
 
 const QRgb kUsed = qRgb(255, 153, 153);
@@ -361,4 +363,50 @@ TEST_F(MonitorWindow, ButtonsTakeAReadingAndOpenTheMenuBesideTheButton)
     // The button's place on the panel plus the window's outer corner.
     EXPECT_EQ(w.PopupMenu()->pos(), vriety->pos() + w.pos());
     w.PopupMenu()->close();
+}
+
+namespace {
+
+// Counts the paint events of each watched widget.
+class PaintCounter : public QObject {
+public:
+    std::map<QObject*, int> paints;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints[watched];
+        return false;
+    }
+};
+
+} // namespace
+
+// A reading repaints the images whose figures changed, and nothing beneath
+// them: what is not repainted is not sent to the X server either.
+TEST_F(MonitorWindow, AReadingRepaintsOnlyTheImagesItChanged)
+{
+    TFormPLN& w = Create();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.PmUpdateClick();  // the differences turn from the whole amounts to +0
+    QCoreApplication::processEvents();
+
+    PaintCounter counter;
+    QWidget* panel = w.findChild<QWidget*>(QStringLiteral("PanelPelorin"));
+    panel->installEventFilter(&counter);
+    for (int i = 0; i < 4; ++i)
+        w.Image(i)->installEventFilter(&counter);
+
+    w.PmUpdateClick();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(counter.paints.empty()) << "the same figures again repaint nothing";
+
+    memory.next.Mem = {1'000'000, 8'000'000};
+    w.PmUpdateClick();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints[w.Image(MemDiffe)] > 0; }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints[w.Image(Mem)], 0);
+    EXPECT_EQ(counter.paints[w.Image(Swap)], 0);
+    EXPECT_EQ(counter.paints[w.Image(SwapDiffe)], 0);
+    EXPECT_EQ(counter.paints[panel], 0) << "the panel beneath the images is not painted again";
 }
