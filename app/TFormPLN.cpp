@@ -53,14 +53,9 @@ TFormPLN::TFormPLN(TFormServices& services, QWidget* parent)
     for (QLabel* label : {ui_->LabelMem, ui_->LabelMemDiffe, ui_->LabelSwap, ui_->LabelSwapDiffe})
         label->adjustSize();
     BuildMenu();
-    // Always shown centred on the screen, its own place notwithstanding.
+    // Its caption follows the name; it is always shown centred on the screen.
     AboutDialog = new TAboutDialog(this);
-    AboutDialog->SetCaption(QStringLiteral("のバージョン情報"));
-    AboutDialog->SetBorderIcons(TBorderIcons(TBorderIcon::biSystemMenu) | TBorderIcon::biMinimize);
-    AboutDialog->SetBorderStyle(TFormBorderStyle::bsSingle);
     AboutDialog->SetPosition(TPosition::poScreenCenter);
-    AboutDialog->SetLeft(72);
-    AboutDialog->SetTop(8);
 
     TimerInterval.setSingleShot(false);
     connect(&TimerInterval, &QTimer::timeout, this, &TFormPLN::TimerIntervalTimer);
