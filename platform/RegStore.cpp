@@ -2,6 +2,7 @@
 #include "platform/RegStore.h"
 
 #include "shared/AtomicFile.h"
+#include "shared/FileDescriptor.h"
 #include "shared/PrivateFolders.h"
 
 #include <cerrno>
@@ -24,36 +25,6 @@ namespace {
 // The settings file is a few hundred bytes; anything far bigger is not ours,
 // and only its start is read rather than filling memory with it.
 constexpr int64_t kMaxFileBytes = 16 * 1024 * 1024;
-
-// Closes the descriptor on every way out, which also drops a flock held on it.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept
-    {
-        if (this != &other) {
-            if (fd_ >= 0)
-                ::close(fd_);
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-
-    int Get() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-    bool Valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
 
 std::filesystem::path LockPath(const std::filesystem::path& file)
 {
