@@ -59,13 +59,14 @@ struct LockWait {
     int fd;
 };
 
-// Opens the companion lock file and takes the lock, waiting at most kLockWait
+// Opens the companion lock file and takes the lock, waiting at most patience
 // for another holder. A blocking flock in a helper thread keeps the waiters
 // in the kernel's queue, so that a copy saving in a tight loop cannot starve
 // another one as retrying would. The lock file is opened without following a
 // link and without blocking, and anything but a plain file is refused, so a
 // link planted at its path cannot create or lock a file elsewhere.
-LockResult TakeLock(const std::filesystem::path& file, int operation, FileDescriptor& lock)
+LockResult TakeLock(const std::filesystem::path& file, int operation, std::chrono::milliseconds patience,
+                    FileDescriptor& lock)
 {
     FileDescriptor fd(::open(LockPath(file).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600));
     struct stat info {};
@@ -81,6 +82,8 @@ LockResult TakeLock(const std::filesystem::path& file, int operation, FileDescri
     }
     if (errno != EWOULDBLOCK)
         return LockResult::NoLockFile;
+    if (patience.count() <= 0)
+        return LockResult::Busy;
 
     auto wait = std::make_shared<LockWait>(fd.Release());
     std::thread([wait, operation] {
@@ -94,12 +97,25 @@ LockResult TakeLock(const std::filesystem::path& file, int operation, FileDescri
         wait->ended.notify_all();
     }).detach();
     std::unique_lock<std::mutex> guard(wait->mutex);
-    if (!wait->ended.wait_for(guard, kLockWait, [&] { return wait->done; }))
+    if (!wait->ended.wait_for(guard, patience, [&] { return wait->done; }))
         return LockResult::Busy;
     if (!wait->taken)
         return LockResult::NoLockFile;
     lock = FileDescriptor(std::exchange(wait->fd, -1));
     return LockResult::Taken;
+}
+
+// TakeLock for the store. A lock that stayed with another process through
+// one whole wait is taken to be stuck: later loads and saves only try it,
+// until it is had again, so that the start is not held up once for every
+// access.
+LockResult TakeStoreLock(const std::filesystem::path& file, int operation, std::atomic<bool>& stuck,
+                         FileDescriptor& lock)
+{
+    const LockResult result =
+        TakeLock(file, operation, stuck ? std::chrono::milliseconds(0) : kLockWait, lock);
+    stuck = result == LockResult::Busy;
+    return result;
 }
 
 // What ReadFile found at the path.
@@ -168,7 +184,7 @@ RegTree RegStore::Load() const
         // A lock held by another process past the wait counts as a failed
         // read, so that a stuck holder cannot keep the program from starting.
         FileDescriptor lock;
-        if (TakeLock(file_, LOCK_SH, lock) == LockResult::Busy)
+        if (TakeStoreLock(file_, LOCK_SH, lockStuck_, lock) == LockResult::Busy)
             return RegTree();
         std::string text;
         FileState state;
@@ -188,7 +204,7 @@ bool RegStore::Update(const std::function<void(RegTree&)>& change)
         // Held until the new file is in place, so that a second copy's update
         // starts from this one's result instead of overwriting it.
         FileDescriptor lock;
-        if (TakeLock(file_, LOCK_EX, lock) != LockResult::Taken)
+        if (TakeStoreLock(file_, LOCK_EX, lockStuck_, lock) != LockResult::Taken)
             return false;
         // A file that is there but cannot be read is left alone rather than
         // replaced by one holding only this change, and so is one the user

@@ -3,6 +3,7 @@
 
 #include "platform/RegTree.h"
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 
@@ -25,8 +26,9 @@ public:
     // The current document; a missing, unreadable or damaged file gives what
     // could be read (possibly nothing). Anything but a plain file is
     // unreadable, and a lock another process holds for more than a moment
-    // makes the read fail (nothing), so a load never blocks for long. Never
-    // throws.
+    // makes the read fail (nothing), so a load never blocks for long; after
+    // such a wait, loads and updates only try the lock until they get it
+    // again. Never throws.
     RegTree Load() const;
 
     // Applies change to the current document and writes it back. Returns false
@@ -37,4 +39,6 @@ public:
 
 private:
     std::filesystem::path file_;
+    // Set when the lock stayed with another process through a whole wait.
+    mutable std::atomic<bool> lockStuck_{false};
 };

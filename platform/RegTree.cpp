@@ -468,10 +468,17 @@ std::string RegTree::Serialize() const
             out += section.header;
             out += "\r\n";
         }
-        for (const Entry& entry : section.entries) {
+        for (size_t i = 0; i < section.entries.size(); ++i) {
+            const Entry& entry = section.entries[i];
             if (!entry.verbatim.empty()) {
                 out += entry.verbatim;
                 out += "\r\n";
+                // A line ending in a backslash that was not continued must
+                // not be continued by the next line when read again: a blank
+                // line ends the value, as it did in the file read.
+                const std::string_view last = std::string_view(entry.verbatim).substr(entry.verbatim.rfind('\n') + 1);
+                if (i + 1 < section.entries.size() && Trim(last).ends_with('\\'))
+                    out += "\r\n";
                 continue;
             }
             if (entry.name.empty())

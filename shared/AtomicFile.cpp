@@ -115,6 +115,23 @@ bool MayReplace(const std::string& target, bool replaceLink)
     return (st.st_mode & 0222) != 0 && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
+// The new file takes the old one's owner and group where this process may
+// give them, as root may: an export or a save run through sudo must not hand
+// the user's file to root. Elsewhere it fails quietly and the file is ours.
+void KeepOwner(int fd, const std::string& target, bool replaceLink)
+{
+    struct stat old {};
+    const int found = replaceLink ? lstat(target.c_str(), &old) : stat(target.c_str(), &old);
+    if (found != 0 || !S_ISREG(old.st_mode))
+        return;
+    struct stat now {};
+    if (fstat(fd, &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid)) {
+        const int saved = errno;
+        if (fchown(fd, old.st_uid, old.st_gid) != 0)
+            errno = saved;
+    }
+}
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, const AtomicWriteOptions& options)
@@ -136,6 +153,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, const 
     if (fd < 0)
         return false;
 
+    // The owner first: fchown may clear set-id bits that fchmod then sets.
+    KeepOwner(fd, target, options.replaceLink);
     if ((mode && fchmod(fd, *mode) != 0) || !WriteAll(fd, bytes) || fsync(fd) != 0) {
         ErrnoKeeper keep;
         close(fd);

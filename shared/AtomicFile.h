@@ -30,7 +30,8 @@ struct AtomicWriteOptions {
 // its permission bits and a link at path is written through, so the link
 // stays, unless options say otherwise. An old file with no write permission
 // bit for anyone, or one this user may not write, is refused (EACCES) and
-// left as it is, for root too. Returns false on failure, with errno
+// left as it is, for root too. The new file keeps the old one's owner and
+// group where the process may give them (as root). Returns false on failure, with errno
 // describing the first error.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          const AtomicWriteOptions& options = {});

@@ -325,6 +325,21 @@ TEST(ExportSettingTest, ReplacesAnExistingFileWholeAndKeepsItsPermissions)
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
+TEST(ExportSettingTest, ReplacingAnotherUsersFileAsRootKeepsItsOwner)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can write another user's file";
+    ScratchDir dir;
+    const std::string file = dir.Write("theirs.plne", "old");
+    ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0);
+    EXPECT_TRUE(ExportSetting(file, TCustomSet()));
+    EXPECT_EQ(dir.Read("theirs.plne"), kDefaultFile);
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+}
+
 TEST(ExportSettingTest, WritesThroughALinkAndKeepsTheLink)
 {
     ScratchDir dir;

@@ -354,7 +354,8 @@ TEST_F(RegStoreTest, ALockHeldElsewhereIsWaitedOnOnlyBriefly)
     EXPECT_EQ(loaded.ReadInteger(kPref, "Unit"), std::nullopt);
     EXPECT_FALSE(updated);
     EXPECT_EQ(ReadText(file_), before);
-    // Once the holder lets go, both work again.
+    // Once the holder lets go, both work again, although the store no longer
+    // waits for the lock after the first wait ran out.
     EXPECT_EQ(store.Load().ReadInteger(kPref, "Unit"), 2);
     EXPECT_TRUE(store.Update([](RegTree& tree) { tree.SetDword(kPref, "Unit", 1); }));
 }

@@ -282,6 +282,7 @@ TEST(RegTreeTest, DamagedLinesAreSkippedAndTheRestKept)
         {"hex item too long", "\"Bad\"=hex:01,002"},
         {"hex trailing comma", "\"Bad\"=hex:01,"},
         {"hex continued by nothing", "\"Bad\"=hex:01,02,\\"},
+        {"hex continued after a blank line", "\"Bad\"=hex:01,02,\\  \r\n\r\n  03"},
         {"unterminated quote", "\"Bad\"=\"abc"},
         {"unknown escape", "\"Bad\"=\"a\\q\""},
         {"text after the string", "\"Bad\"=\"a\" junk"},
