@@ -6,6 +6,7 @@
 #include "platform/ProcMemorySource.h"
 #include "platform/RegStore.h"
 #include "platform/x11/X11WindowSystem.h"
+#include "settings/SDRLink.h"
 #include "settings/TRunFlags.h"
 
 #include <QCoreApplication>
@@ -24,7 +25,7 @@ public:
     BenchWindow()
         : store_(dir_.filePath("Pelorin.reg").toStdString()),
           lock_(dir_.filePath("PelorinMutex").toStdString()),
-          services_{memory_, store_, windows_, lock_, {}, dir_.path().toStdString(), launcher_}
+          services_{memory_, store_, windows_, lock_, shortcut_, {}, dir_.path().toStdString(), launcher_}
     {
         RunFlags = TRunFlags{};
         form_ = std::make_unique<TFormPLN>(services_);
@@ -45,6 +46,7 @@ private:
     RegStore store_;
     X11WindowSystem windows_;  // no X connection offscreen: its requests do nothing
     InstanceLock lock_;
+    SDRLink shortcut_;               // written only when a session ends
     LinuxProcessLauncher launcher_;  // a reading starts nothing
     TFormServices services_;
     std::unique_ptr<TFormPLN> form_;
