@@ -2,9 +2,11 @@
 #include "app/TFormPLN.h"
 #include "app/TFormServices.h"
 #include "platform/InstanceLock.h"
+#include "platform/LinuxProcessLauncher.h"
 #include "platform/ProcMemorySource.h"
 #include "platform/RegStore.h"
 #include "platform/x11/X11WindowSystem.h"
+#include "settings/SDRLink.h"
 #include "settings/TRunFlags.h"
 
 #include <QCoreApplication>
@@ -23,7 +25,7 @@ public:
     BenchWindow()
         : store_(dir_.filePath("Pelorin.reg").toStdString()),
           lock_(dir_.filePath("PelorinMutex").toStdString()),
-          services_{memory_, store_, windows_, lock_, {}, dir_.path().toStdString()}
+          services_{memory_, store_, windows_, lock_, shortcut_, {}, dir_.path().toStdString(), launcher_}
     {
         RunFlags = TRunFlags{};
         form_ = std::make_unique<TFormPLN>(services_);
@@ -44,6 +46,8 @@ private:
     RegStore store_;
     X11WindowSystem windows_;  // no X connection offscreen: its requests do nothing
     InstanceLock lock_;
+    SDRLink shortcut_;               // written only when a session ends
+    LinuxProcessLauncher launcher_;  // a reading starts nothing
     TFormServices services_;
     std::unique_ptr<TFormPLN> form_;
 };
@@ -53,7 +57,7 @@ private:
 void BM_WindowReading(benchmark::State& state)
 {
     BenchWindow window;
-    if (window.Form().AnotherRunning() || window.Form().Minimized()) {
+    if (window.Form().IsSecondCopy() || window.Form().Minimized()) {
         state.SkipWithError("the window did not start as a fresh, normal window");
         return;
     }

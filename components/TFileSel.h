@@ -50,7 +50,8 @@ public:
     void SetWildCardFree(bool value) { WildCardFree_ = value; }
 
     // An event of type NotifyMessage is sent to NotifyControl after a
-    // successful OK; 0 or no control sends nothing.
+    // successful OK; 0, a type outside QEvent::User..QEvent::MaxUser or no
+    // control sends nothing.
     unsigned int NotifyMessage() const { return NotifyMessage_; }
     void SetNotifyMessage(unsigned int value) { NotifyMessage_ = value; }
     QObject* NotifyControl() const { return NotifyControl_; }

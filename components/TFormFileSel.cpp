@@ -213,7 +213,9 @@ void TFormFileSel::ButtonOkClick()
     if (Wrapper)
         Wrapper->DialogToProp();
     done(QDialog::Accepted);
-    if (NotifyControl && NotifyMessage != 0) {
+    // Only the user event range: a built-in event type would reach its
+    // handler without the data that type carries.
+    if (NotifyControl && NotifyMessage >= QEvent::User && NotifyMessage <= QEvent::MaxUser) {
         QEvent notice(static_cast<QEvent::Type>(NotifyMessage));
         QCoreApplication::sendEvent(NotifyControl, &notice);
     }

@@ -63,7 +63,7 @@ public:
     bool WildCardFree = true;
     int FileTypeIndex = 0;
     // Sent as an event of this type to NotifyControl after a successful OK;
-    // 0 sends nothing.
+    // 0, or a type outside QEvent::User..QEvent::MaxUser, sends nothing.
     unsigned int NotifyMessage = 0;
     QPointer<QObject> NotifyControl;
     // The component that made the form; it may be gone before the form.

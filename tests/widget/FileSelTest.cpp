@@ -487,6 +487,19 @@ TEST_F(FileSelTest, SuccessfulOkNotifiesTheControl)
     ASSERT_EQ(fs.ShowModal(), mrOk);
     EXPECT_EQ(receiver.received, 1);
     EXPECT_EQ(fs.GetFileName(), Q(dir / "folder/a.txt"));
+
+    // A built-in event type is not sent: its handler would look for data a
+    // bare event does not carry.
+    class TimerWatcher : public QObject {
+    public:
+        void timerEvent(QTimerEvent*) override { ++timers; }
+        int timers = 0;
+    } watcher;
+    fs.SetNotifyControl(&watcher);
+    fs.SetNotifyMessage(QEvent::Timer);
+    WhileModal([&] { QTest::mouseClick(fs.FileForm()->ButtonOk, Qt::LeftButton); });
+    ASSERT_EQ(fs.ShowModal(), mrOk);
+    EXPECT_EQ(watcher.timers, 0);
 }
 
 } // namespace
