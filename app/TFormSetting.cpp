@@ -2,7 +2,9 @@
 #include "app/TFormSetting.h"
 
 #include "app/TSettingTarget.h"
+#include "components/TFileSel.h"
 #include "components/TStrokeBar.h"
+#include "settings/ExportFile.h"
 #include "platform/qt/FontChoice.h"
 #include "settings/Literals.h"
 #include "settings/TLayoutInfo.h"
@@ -75,11 +77,17 @@ TFormSetting::TFormSetting(QWidget* parent)
         widget->installEventFilter(this);
 
     connect(ui->ButtonHelp, &QPushButton::clicked, this, &TFormSetting::ButtonHelpClick);
-    // Help waits for the monitor window to say where the page is; import and
-    // export wait for the file dialog and are not offered yet.
+    connect(ui->ButtonImport, &QPushButton::clicked, this, &TFormSetting::ButtonImportClick);
+    connect(ui->ButtonExport, &QPushButton::clicked, this, &TFormSetting::ButtonExportClick);
+    // Help waits for the monitor window to say where the page is.
     ui->ButtonHelp->setEnabled(false);
-    ui->ButtonImport->setEnabled(false);
-    ui->ButtonExport->setEnabled(false);
+
+    // The file dialog opens at the screen's top-left corner, not centred.
+    FileSel = new TFileSel(this);
+    FileSel->SetCaption(QStringLiteral("ファイルの選択"));
+    FileSel->SetPosition(TPosition::poDesigned);
+    FileSel->SetLeft(8);
+    FileSel->SetTop(8);
 
     FormCreate();
 }
@@ -89,6 +97,8 @@ TFormSetting::~TFormSetting() = default;
 void TFormSetting::FormCreate()
 {
     ui->PCSetting->setCurrentWidget(ui->TaWindow);
+    FileSel->AddFileType(QStringLiteral("外持ファイル"),
+                         QStringLiteral("*.") + QString::fromUtf8(kExportExtension.data(), kExportExtension.size()), 0);
 }
 
 void TFormSetting::AddUnitName(const QString& name)
@@ -98,12 +108,12 @@ void TFormSetting::AddUnitName(const QString& name)
 
 std::string TFormSetting::InitialFolder() const
 {
-    return Folder;
+    return FileSel->GetInitialFolder().toStdString();
 }
 
 void TFormSetting::SetInitialFolder(const std::string& folder)
 {
-    Folder = folder;
+    FileSel->SetInitialFolder(QString::fromStdString(folder));
 }
 
 void TFormSetting::SetHelpEnvironment(const HelpEnvironment& env)
@@ -223,6 +233,35 @@ void TFormSetting::ButtonHelpClick()
     // way the settings in the dialog's record say until they are taken.
     const char* anchor = ui->PCSetting->currentWidget() == ui->TaWindow ? "Windowtab" : "Sonotatab";
     ShowHelp(*Help, std::string(lit::HelpFile), "", anchor, CustomSet.UseNN);
+}
+
+void TFormSetting::ButtonImportClick()
+{
+    TCustomSet t;
+    FileSel->SetCaption(QStringLiteral("外持ファイルから設定を読み込む"));
+    FileSel->SetFileMustExist(true);
+    FileSel->SetOverwritePrompt(false);
+    if (FileSel->ShowModal() != mrOk)
+        return;
+    // Only the dialog changes; the monitor takes it at OK or Apply.
+    if (ImportSetting(FileSel->GetFileName().toStdString(), t)) {
+        CustomSet = t;
+        SetToControls(CustomSet);
+    }
+}
+
+void TFormSetting::ButtonExportClick()
+{
+    TCustomSet t;
+    FileSel->SetCaption(QStringLiteral("設定を外持ファイルに保存"));
+    FileSel->SetFileMustExist(false);
+    FileSel->SetOverwritePrompt(true);
+    if (FileSel->ShowModal() != mrOk)
+        return;
+    // What the controls show now, applied or not. A failure is reported by
+    // the export itself.
+    ControlsToSet(t);
+    ExportSetting(FileSel->GetFileName().toStdString(), t);
 }
 
 void TFormSetting::reject()

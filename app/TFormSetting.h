@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+class TFileSel;
 class TSettingTarget;
 namespace Ui {
 class FormSetting;
@@ -39,6 +40,8 @@ public:
 
     // The unit names go into the unit list; the monitor window supplies them.
     void AddUnitName(const QString& name);
+    // The export and import file dialog, opening at 8, 8.
+    TFileSel* FileSel = nullptr;
     // The folder the file dialog opens in; after an export or import, the
     // folder the file was chosen in.
     std::string InitialFolder() const;
@@ -57,6 +60,8 @@ public:
     void ButtonCancelClick();
     void ButtonDefaultClick();
     void ButtonHelpClick();
+    void ButtonImportClick();
+    void ButtonExportClick();
     void CBoxBaseWinStyleChange();
     void CBoxRegularUpdateClick();
     // Takes the character the edit is about to receive.
@@ -88,7 +93,5 @@ private:
     TModalResult Dismissal = TModalResult::None;
     // A right press was seen while the slider was not being stroked.
     bool RButtonDown = false;
-    // Kept for the file dialog; nothing browses yet, so it passes through.
-    std::string Folder;
     std::optional<HelpEnvironment> Help;
 };
