@@ -4,8 +4,8 @@
 #include "app/TSettingTarget.h"
 #include "components/TFileSel.h"
 #include "components/TStrokeBar.h"
-#include "settings/ExportFile.h"
 #include "platform/qt/FontChoice.h"
+#include "settings/ExportFile.h"
 #include "settings/Literals.h"
 #include "settings/TLayoutInfo.h"
 #include "ui_FormSetting.h"
@@ -42,9 +42,11 @@ TFormSetting::TFormSetting(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(449, 246);
-    for (QPushButton* button : {ui->ButtonOk, ui->ButtonCancel, ui->ButtonApply, ui->ButtonHelp, ui->ButtonDefault,
-                                ui->ButtonImport, ui->ButtonExport})
-        button->setAutoDefault(false);
+    // The monitor window alone decides when the program ends: an open
+    // dialog does not keep it running.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // Enter presses the focused button, and OK anywhere else; Esc is Cancel
+    // (reject below).
     ui->ButtonOk->setDefault(true);
     // The interval bar: 1 to 600 seconds, its band from the top edge.
     ui->SBarInterval->SetMarginTop(0);
@@ -229,8 +231,8 @@ void TFormSetting::ButtonHelpClick()
 {
     if (!Help)
         return;
-    // The record's choice of browser, not the box's: the page is shown the
-    // way the settings in the dialog's record say until they are taken.
+    // The record's choice of browser, not the box's: an unapplied tick does
+    // not choose the browser yet.
     const char* anchor = ui->PCSetting->currentWidget() == ui->TaWindow ? "Windowtab" : "Sonotatab";
     ShowHelp(*Help, std::string(lit::HelpFile), "", anchor, CustomSet.UseNN);
 }

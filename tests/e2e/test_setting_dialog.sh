@@ -155,6 +155,8 @@ expect "import then OK: layout 8 at once" 10 client_size_is "$WID" "153 29"
 expect "import then OK: borderless" 10 extents_are "$WID" "0 0 0 0"
 expect "import then OK: off the task bar" 10 has_state "$WID" _NET_WM_STATE_SKIP_TASKBAR
 expect "import then OK: the outer corner unmoved" 10 outer_corner_is "$WID" "200 120"
+# The monitor closed while the dialog is open still ends the program.
+open_dialog
 close_monitor
 check "the imported layout stored at the end" test "$(stored_dword Pref BaseWinStyle)" = 8
 check "the file dialog's folder stored at the end" grep -q "\"EHFolder\"=\"$FILES\"" "$(STORE_FILE)"
