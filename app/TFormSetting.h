@@ -33,6 +33,8 @@ public:
 
     TCustomSet CustomSet;
     TSettingTarget* NotifyForm = nullptr;
+    // The export and import file dialog, opening at 8, 8; made with the form.
+    TFileSel* FileSel = nullptr;
 
     TModalResult ModalResult() const { return Dismissal; }
     bool IsRButtonDown() const { return RButtonDown; }
@@ -40,8 +42,6 @@ public:
 
     // The unit names go into the unit list; the monitor window supplies them.
     void AddUnitName(const QString& name);
-    // The export and import file dialog, opening at 8, 8.
-    TFileSel* FileSel = nullptr;
     // The folder the file dialog opens in; after an export or import, the
     // folder the file was chosen in.
     std::string InitialFolder() const;
