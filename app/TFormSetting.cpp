@@ -2,8 +2,10 @@
 #include "app/TFormSetting.h"
 
 #include "app/TSettingTarget.h"
+#include "components/TFileSel.h"
 #include "components/TStrokeBar.h"
 #include "platform/qt/FontChoice.h"
+#include "settings/ExportFile.h"
 #include "settings/Literals.h"
 #include "settings/TLayoutInfo.h"
 #include "ui_FormSetting.h"
@@ -40,9 +42,11 @@ TFormSetting::TFormSetting(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(449, 246);
-    for (QPushButton* button : {ui->ButtonOk, ui->ButtonCancel, ui->ButtonApply, ui->ButtonHelp, ui->ButtonDefault,
-                                ui->ButtonImport, ui->ButtonExport})
-        button->setAutoDefault(false);
+    // The monitor window alone decides when the program ends: an open
+    // dialog does not keep it running.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // Enter presses the focused button, and OK anywhere else; Esc is Cancel
+    // (reject below).
     ui->ButtonOk->setDefault(true);
     // The interval bar: 1 to 600 seconds, its band from the top edge.
     ui->SBarInterval->SetMarginTop(0);
@@ -75,11 +79,17 @@ TFormSetting::TFormSetting(QWidget* parent)
         widget->installEventFilter(this);
 
     connect(ui->ButtonHelp, &QPushButton::clicked, this, &TFormSetting::ButtonHelpClick);
-    // Help waits for the monitor window to say where the page is; import and
-    // export wait for the file dialog and are not offered yet.
+    connect(ui->ButtonImport, &QPushButton::clicked, this, &TFormSetting::ButtonImportClick);
+    connect(ui->ButtonExport, &QPushButton::clicked, this, &TFormSetting::ButtonExportClick);
+    // Help waits for the monitor window to say where the page is.
     ui->ButtonHelp->setEnabled(false);
-    ui->ButtonImport->setEnabled(false);
-    ui->ButtonExport->setEnabled(false);
+
+    // The file dialog opens at the screen's top-left corner, not centred.
+    FileSel = new TFileSel(this);
+    FileSel->SetCaption(QStringLiteral("ファイルの選択"));
+    FileSel->SetPosition(TPosition::poDesigned);
+    FileSel->SetLeft(8);
+    FileSel->SetTop(8);
 
     FormCreate();
 }
@@ -89,6 +99,8 @@ TFormSetting::~TFormSetting() = default;
 void TFormSetting::FormCreate()
 {
     ui->PCSetting->setCurrentWidget(ui->TaWindow);
+    FileSel->AddFileType(QStringLiteral("外持ファイル"),
+                         QStringLiteral("*.") + QString::fromUtf8(kExportExtension.data(), kExportExtension.size()), 0);
 }
 
 void TFormSetting::AddUnitName(const QString& name)
@@ -98,12 +110,12 @@ void TFormSetting::AddUnitName(const QString& name)
 
 std::string TFormSetting::InitialFolder() const
 {
-    return Folder;
+    return FileSel->GetInitialFolder().toStdString();
 }
 
 void TFormSetting::SetInitialFolder(const std::string& folder)
 {
-    Folder = folder;
+    FileSel->SetInitialFolder(QString::fromStdString(folder));
 }
 
 void TFormSetting::SetHelpEnvironment(const HelpEnvironment& env)
@@ -219,10 +231,39 @@ void TFormSetting::ButtonHelpClick()
 {
     if (!Help)
         return;
-    // The record's choice of browser, not the box's: the page is shown the
-    // way the settings in the dialog's record say until they are taken.
+    // The record's choice of browser, not the box's: an unapplied tick does
+    // not choose the browser yet.
     const char* anchor = ui->PCSetting->currentWidget() == ui->TaWindow ? "Windowtab" : "Sonotatab";
     ShowHelp(*Help, std::string(lit::HelpFile), "", anchor, CustomSet.UseNN);
+}
+
+void TFormSetting::ButtonImportClick()
+{
+    TCustomSet t;
+    FileSel->SetCaption(QStringLiteral("外持ファイルから設定を読み込む"));
+    FileSel->SetFileMustExist(true);
+    FileSel->SetOverwritePrompt(false);
+    if (FileSel->ShowModal() != mrOk)
+        return;
+    // Only the dialog changes; the monitor takes it at OK or Apply.
+    if (ImportSetting(FileSel->GetFileName().toStdString(), t)) {
+        CustomSet = t;
+        SetToControls(CustomSet);
+    }
+}
+
+void TFormSetting::ButtonExportClick()
+{
+    TCustomSet t;
+    FileSel->SetCaption(QStringLiteral("設定を外持ファイルに保存"));
+    FileSel->SetFileMustExist(false);
+    FileSel->SetOverwritePrompt(true);
+    if (FileSel->ShowModal() != mrOk)
+        return;
+    // What the controls show now, applied or not. A failure is reported by
+    // the export itself.
+    ControlsToSet(t);
+    ExportSetting(FileSel->GetFileName().toStdString(), t);
 }
 
 void TFormSetting::reject()

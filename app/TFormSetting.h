@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+class TFileSel;
 class TSettingTarget;
 namespace Ui {
 class FormSetting;
@@ -32,6 +33,8 @@ public:
 
     TCustomSet CustomSet;
     TSettingTarget* NotifyForm = nullptr;
+    // The export and import file dialog, opening at 8, 8; made with the form.
+    TFileSel* FileSel = nullptr;
 
     TModalResult ModalResult() const { return Dismissal; }
     bool IsRButtonDown() const { return RButtonDown; }
@@ -57,6 +60,8 @@ public:
     void ButtonCancelClick();
     void ButtonDefaultClick();
     void ButtonHelpClick();
+    void ButtonImportClick();
+    void ButtonExportClick();
     void CBoxBaseWinStyleChange();
     void CBoxRegularUpdateClick();
     // Takes the character the edit is about to receive.
@@ -88,7 +93,5 @@ private:
     TModalResult Dismissal = TModalResult::None;
     // A right press was seen while the slider was not being stroked.
     bool RButtonDown = false;
-    // Kept for the file dialog; nothing browses yet, so it passes through.
-    std::string Folder;
     std::optional<HelpEnvironment> Help;
 };

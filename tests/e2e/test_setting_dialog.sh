@@ -4,7 +4,9 @@
 # borderless and back with the outer corner where it was, stay on top and
 # off the task bar switched on and off while the window is shown, the id a
 # second copy looks up kept current; a second opening shows the same
-# dialog; the settings reach the store only when the program ends.
+# dialog; the settings reach the store only when the program ends. Export
+# through the file dialog writes the 40-byte default file, and an import of
+# a file written by hand changes the window only at OK.
 # Usage: test_setting_dialog.sh PELORIN_BINARY
 source "${PELORIN_E2E_LIB:-$(dirname "$0")/lib.sh}"
 source "$(dirname "${PELORIN_E2E_LIB:-$0}")/window_helpers.sh"
@@ -91,6 +93,11 @@ expect "OK hides the dialog" 10 dialog_hidden
 expect "OK: borderless layout 2" 10 client_size_is "$WID" "241 52"
 expect "OK: on top" 10 has_state "$WID" _NET_WM_STATE_ABOVE
 expect "OK: the outer corner unmoved" 10 outer_corner_is "$WID" "100 50"
+# The mouse-over twin follows the new layout at once.
+pointer_to 120 62
+expect "OK: the twin with differences under the pointer" 10 client_size_is "$WID" "241 106"
+park_pointer
+expect "OK: back to layout 2 once the pointer has left" 10 client_size_is "$WID" "241 52"
 
 open_dialog
 check "the second opening shows the same dialog" test "$(dialog_count)" = 1
@@ -104,5 +111,54 @@ check "the applied layout stored at the end" test "$(stored_dword Pref BaseWinSt
 check "stay on top stored at the end" test "$(stored_dword Pref StayOnTop)" = 1
 check "the corner stored unchanged" \
     test "$(stored_dword ExitState MWLeft) $(stored_dword ExitState MWTop)" = "100 50"
+
+# Export and import, the file dialog opening in the folder stored last.
+FILES="$E2E_TMP/exports"
+mkdir -p "$FILES"
+file_dialog() { xdotool search --all --pid "$PELORIN_PID" --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+file_dialog_shown() { [ -n "$(file_dialog "$1")" ]; }
+# through_file_dialog KEY CAPTION NAME: opens the file dialog with the
+# dialog's button KEY, types NAME into its name edit and presses OK.
+through_file_dialog() {
+    keys "$1"
+    expect "file dialog \"$2\" shown" 10 file_dialog_shown "$2"
+    local fd
+    fd=$(file_dialog "$2")
+    xdotool windowactivate "$fd" 2>/dev/null
+    wait_for 5 focused_is "$fd"
+    xdotool key --delay 60 alt+n ctrl+a
+    xdotool type --delay 30 "$3"
+    xdotool key Return
+    expect "file dialog \"$2\" closed" 10 sh -c "! xdotool search --all --pid $PELORIN_PID --onlyvisible --name '$2' | grep -q ."
+}
+
+write_store 200 120 0
+sed -i "s|\"EHFolder\"=\"\"|\"EHFolder\"=\"$FILES\"|" "$(STORE_FILE)"
+launch || e2e_finish
+open_dialog
+# Default first: the export holds what the controls show, applied or not.
+keys alt+d
+through_file_dialog alt+e "設定を外持ファイルに保存" default
+check "export: the default file written" test -f "$FILES/default.plne"
+check "export: 40 bytes" test "$(stat -c %s "$FILES/default.plne" 2>/dev/null)" = 40
+check "export: the default settings" test "$(printf 'PLNIE$2\r\n0\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n60\r\n' | md5sum)" \
+    = "$(md5sum < "$FILES/default.plne")"
+check "export: the monitor still has its own settings" client_size_is "$WID" "241 150"
+
+# Memory only without labels or differences, off the task bar, in MB.
+printf 'PLNIE$2\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n1\r\n8\r\n2\r\n60\r\n' > "$FILES/hand.plne"
+through_file_dialog alt+i "外持ファイルから設定を読み込む" hand.plne
+check "import: the dialog stays open" dialog_shown
+check "import: the monitor unchanged until OK" client_size_is "$WID" "241 150"
+keys Return
+expect "import then OK: layout 8 at once" 10 client_size_is "$WID" "153 29"
+expect "import then OK: borderless" 10 extents_are "$WID" "0 0 0 0"
+expect "import then OK: off the task bar" 10 has_state "$WID" _NET_WM_STATE_SKIP_TASKBAR
+expect "import then OK: the outer corner unmoved" 10 outer_corner_is "$WID" "200 120"
+# The monitor closed while the dialog is open still ends the program.
+open_dialog
+close_monitor
+check "the imported layout stored at the end" test "$(stored_dword Pref BaseWinStyle)" = 8
+check "the file dialog's folder stored at the end" grep -q "\"EHFolder\"=\"$FILES\"" "$(STORE_FILE)"
 
 e2e_finish
