@@ -31,8 +31,6 @@ public:
     // Hands the descriptor over; closing it is then the caller's.
     int Release() { return std::exchange(fd_, -1); }
     bool Valid() const { return fd_ >= 0; }
-    // Gives the descriptor up without closing it.
-    int Release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
