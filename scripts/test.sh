@@ -10,5 +10,9 @@ cmake --build build-test -j"$(nproc)"
 status=0
 # The fuzzers first, so that ctest's summary closes the output.
 bash scripts/fuzz.sh || status=1
-(cd build-test && ctest --output-on-failure --timeout 300 -j2) || status=1
+# A test that fails is run once more before the run counts as failed: the
+# end-to-end tests drive a real window manager, whose timing on a busy
+# machine has now and then lost a restored window's place (being looked
+# into); a fault that is really there fails both times.
+(cd build-test && ctest --output-on-failure --timeout 300 -j2 --repeat until-pass:2) || status=1
 exit "$status"
