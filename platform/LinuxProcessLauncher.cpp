@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/LinuxProcessLauncher.h"
 
+#include "shared/FileDescriptor.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -130,33 +132,13 @@ bool ReadAll(int fd, void* data, size_t size)
     return true;
 }
 
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { Close(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    void Close() { Reset(-1); }
-    void Reset(int fd)
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-bool MakePipe(Fd& readEnd, Fd& writeEnd)
+bool MakePipe(FileDescriptor& readEnd, FileDescriptor& writeEnd)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return false;
-    readEnd.Reset(fds[0]);
-    writeEnd.Reset(fds[1]);
+    readEnd = FileDescriptor(fds[0]);
+    writeEnd = FileDescriptor(fds[1]);
     return true;
 }
 
@@ -277,9 +259,9 @@ LaunchOutcome LinuxProcessLauncher::Start(const std::string& program, const std:
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
 
-    Fd nullInput(open("/dev/null", O_RDONLY | O_CLOEXEC));
-    Fd execRead, execWrite, statusRead, statusWrite;
-    if (nullInput.get() < 0 || !MakePipe(execRead, execWrite) || !MakePipe(statusRead, statusWrite))
+    FileDescriptor nullInput(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    FileDescriptor execRead, execWrite, statusRead, statusWrite;
+    if (nullInput.Get() < 0 || !MakePipe(execRead, execWrite) || !MakePipe(statusRead, statusWrite))
         return LaunchOutcome::NotStarted;
 
     // Three generations: the first child exits at once, so that the program
@@ -303,16 +285,16 @@ LaunchOutcome LinuxProcessLauncher::Start(const std::string& program, const std:
             sigset_t none;
             sigemptyset(&none);
             sigprocmask(SIG_SETMASK, &none, nullptr);
-            dup2(nullInput.get(), STDIN_FILENO);
+            dup2(nullInput.Get(), STDIN_FILENO);
             // Descriptors the monitor holds (its lock, its store) must not
             // live on in the browser.
             close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
             execve(program.c_str(), argv.data(), environ);
             const int error = errno;
-            WriteAll(execWrite.get(), &error, sizeof error);
+            WriteAll(execWrite.Get(), &error, sizeof error);
             _exit(127);
         }
-        close(execWrite.get());
+        close(execWrite.Get());
         if (child < 0)
             _exit(1);
         struct sigaction ignore {};
@@ -321,12 +303,12 @@ LaunchOutcome LinuxProcessLauncher::Start(const std::string& program, const std:
         int status = 0;
         while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
-        WriteAll(statusWrite.get(), &status, sizeof status);
+        WriteAll(statusWrite.Get(), &status, sizeof status);
         _exit(0);
     }
 
-    execWrite.Close();
-    statusWrite.Close();
+    execWrite = FileDescriptor();
+    statusWrite = FileDescriptor();
     int firstStatus = 0;
     while (waitpid(first, &firstStatus, 0) < 0 && errno == EINTR) {
     }
@@ -334,17 +316,17 @@ LaunchOutcome LinuxProcessLauncher::Start(const std::string& program, const std:
         return LaunchOutcome::NotStarted;
     // The exec pipe closes without a word when exec succeeded.
     int execError = 0;
-    if (ReadAll(execRead.get(), &execError, sizeof execError))
+    if (ReadAll(execRead.Get(), &execError, sizeof execError))
         return LaunchOutcome::NotStarted;
     if (waitMs <= 0)
         return LaunchOutcome::Running;
 
-    pollfd ready{statusRead.get(), POLLIN, 0};
+    pollfd ready{statusRead.Get(), POLLIN, 0};
     int polled;
     while ((polled = poll(&ready, 1, waitMs)) < 0 && errno == EINTR) {
     }
     int status = 0;
-    if (polled <= 0 || !ReadAll(statusRead.get(), &status, sizeof status))
+    if (polled <= 0 || !ReadAll(statusRead.Get(), &status, sizeof status))
         return LaunchOutcome::Running;
     return (WIFEXITED(status) && WEXITSTATUS(status) == 0) ? LaunchOutcome::Succeeded : LaunchOutcome::Failed;
 }

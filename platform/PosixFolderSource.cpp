@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/PosixFolderSource.h"
 
+#include "shared/DirStream.h"
 #include "shared/WildcardMatch.h"
 
 #include <dirent.h>
@@ -10,34 +11,6 @@
 #include <utility>
 
 namespace {
-
-// Closes the directory stream on every way out.
-class DirStream {
-public:
-    explicit DirStream(const std::string& path)
-    {
-        // O_NONBLOCK and O_NOCTTY keep a path that is not a folder from
-        // holding us up; O_DIRECTORY refuses it.
-        const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (fd >= 0) {
-            dir_ = fdopendir(fd);
-            if (dir_ == nullptr)
-                close(fd);
-        }
-    }
-    ~DirStream()
-    {
-        if (dir_ != nullptr)
-            closedir(dir_);
-    }
-    DirStream(const DirStream&) = delete;
-    DirStream& operator=(const DirStream&) = delete;
-
-    DIR* get() const { return dir_; }
-
-private:
-    DIR* dir_ = nullptr;
-};
 
 bool IsDotOrDotDot(const char* name)
 {

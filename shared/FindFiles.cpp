@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "shared/FindFiles.h"
 
+#include "shared/DirStream.h"
 #include "shared/WildcardMatch.h"
 
 #include <dirent.h>
@@ -15,24 +16,6 @@ namespace {
 // Folders one pattern's search has entered, by identity rather than by name:
 // a link reaches the same folder under a new name.
 using VisitedFolders = std::set<std::pair<dev_t, ino_t>>;
-
-// Closes the directory stream on every way out.
-class DirStream {
-public:
-    explicit DirStream(const std::string& path) : dir_(opendir(path.c_str())) {}
-    ~DirStream()
-    {
-        if (dir_ != nullptr)
-            closedir(dir_);
-    }
-    DirStream(const DirStream&) = delete;
-    DirStream& operator=(const DirStream&) = delete;
-
-    DIR* get() const { return dir_; }
-
-private:
-    DIR* dir_;
-};
 
 enum class EntryKind { File, Folder, Other };
 
